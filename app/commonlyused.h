@@ -1,6 +1,9 @@
 #pragma once
 
 #include <QByteArray>
+#include <QHostAddress>
+#include <QList>
+#include <QNetworkInterface>
 #include <QObject>
 #include <QString>
 #include <QStringList>
@@ -20,6 +23,9 @@ public:
     static QString InputSource;
     // Device type chosen at login: 0 Orvex, 1 Orvex-L, 2 Orvex-Q, 3 Orvex-T.
     static int ver_minor;
+    // MAC address of the device's network module, as last reported; written to
+    // "TCP_information/ModeMac" on a factory reset.
+    static QString moduleMac;
 
     // Translation in force: 0 Simplified Chinese, 1 English, 2 Traditional Chinese.
     static int getLanguageIndex();
@@ -44,9 +50,20 @@ public:
     // when the text is not an address Check_IP_Address accepts.
     static QString Normalize_IP_Address(const QString &text);
     static QStringList Get_Local_IPv4_Addresses();
+    // What Get_Local_IPv4_Addresses needs to know of one interface; separate so
+    // that the filter can be checked without real interfaces.
+    struct InterfaceInfo
+    {
+        QNetworkInterface::InterfaceFlags flags;
+        QList<QHostAddress> addresses;
+    };
+    static QStringList Select_Local_IPv4_Addresses(const QList<InterfaceInfo> &interfaces);
     static QString Make_Path(const QString &dirPath);
     static QString Encode_Password(const QString &plain);
     static QString Decode_Password(const QString &stored);
+
+    // Where the optional style sheet that replaces the built-in one lies.
+    static QString styleSheetOverridePath();
 
 private:
     explicit CommonlyUsed(QObject *parent = nullptr) : QObject(parent) {}

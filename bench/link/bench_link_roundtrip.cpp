@@ -1,0 +1,121 @@
+// Prints median and p99 of the "(get,sw)" round trip through sendDataDevice
+// and through a raw socket, both against the simulator on loopback.
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QTcpSocket>
+#include <QTemporaryDir>
+
+#include <algorithm>
+#include <cstdio>
+#include <vector>
+
+#include "app/commonlyused.h"
+#include "link/transport/devicelink.h"
+#include "mainwindow/mainwindow.h"
+#include "resources/trivaneresources.h"
+#include "tests/support/sim_process.h"
+
+namespace {
+constexpr int Rounds = 300;
+constexpr int WarmUpRounds = 20;
+constexpr int RawTimeoutMs = 2000;
+constexpr char Request[] = "(get,sw)";
+
+struct Figures
+{
+    double median = 0;
+    double p99 = 0;
+};
+
+Figures figures(std::vector<double> us)
+{
+    std::sort(us.begin(), us.end());
+    Figures f;
+    f.median = us[us.size() / 2];
+    f.p99 = us[std::min(us.size() - 1, size_t(double(us.size()) * 0.99))];
+    return f;
+}
+
+bool rawRoundTrip(QTcpSocket &socket, double *us)
+{
+    QElapsedTimer clock;
+    clock.start();
+    socket.write(Request);
+    QByteArray answer;
+    while (!DeviceLink::endsWithOkLine(QString::fromLatin1(answer))) {
+        if (!socket.waitForReadyRead(RawTimeoutMs))
+            return false;
+        answer += socket.readAll();
+    }
+    *us = double(clock.nsecsElapsed()) / 1000.0;
+    return true;
+}
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    if (qEnvironmentVariableIsEmpty("TRIVANE_SIM"))
+        qputenv("TRIVANE_SIM", TRIVANE_SIM_PATH);
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    Trivane::initResources();
+    QTemporaryDir appDir;
+    CommonlyUsed::setApplicationDirOverride(appDir.path());
+    qInstallMessageHandler([](QtMsgType type, const QMessageLogContext &, const QString &text) {
+        if (type >= QtWarningMsg)
+            std::fprintf(stderr, "%s\n", qPrintable(text));
+    });
+
+    SimProcess sim;
+    if (!sim.start({QStringLiteral("--model"), QStringLiteral("8x16")})) {
+        std::fprintf(stderr, "simulator: %s\n", qPrintable(sim.errorText()));
+        return 1;
+    }
+    MainWindow *window = MainWindow::getInstance();
+    window->setIP_Address(QStringLiteral("127.0.0.1"));
+    window->setPort_Number(QString::number(sim.tcpPort()));
+    window->Connect_TCP_Server();
+    if (window->connectionType != DeviceLink::TcpConnection) {
+        std::fprintf(stderr, "could not connect to the simulator\n");
+        return 1;
+    }
+    QTcpSocket raw;
+    raw.connectToHost(QHostAddress::LocalHost, sim.tcpPort());
+    if (!raw.waitForConnected(RawTimeoutMs)) {
+        std::fprintf(stderr, "raw socket could not connect\n");
+        return 1;
+    }
+    raw.setSocketOption(QAbstractSocket::LowDelayOption, 1);
+
+    std::vector<double> viaLink;
+    std::vector<double> viaRaw;
+    for (int i = 0; i < Rounds + WarmUpRounds; ++i) {
+        QString answer;
+        QElapsedTimer clock;
+        clock.start();
+        if (!window->sendDataDevice(QString::fromLatin1(Request), answer)) {
+            std::fprintf(stderr, "sendDataDevice failed in round %d\n", i);
+            return 1;
+        }
+        const double linkUs = double(clock.nsecsElapsed()) / 1000.0;
+        double rawUs = 0;
+        if (!rawRoundTrip(raw, &rawUs)) {
+            std::fprintf(stderr, "raw round trip failed in round %d\n", i);
+            return 1;
+        }
+        if (i >= WarmUpRounds) {
+            viaLink.push_back(linkUs);
+            viaRaw.push_back(rawUs);
+        }
+    }
+    const Figures l = figures(viaLink);
+    const Figures r = figures(viaRaw);
+    std::printf("round trip of %s over loopback, %d rounds\n", Request, Rounds);
+    std::printf("  sendDataDevice: median %8.1f us  p99 %8.1f us\n", l.median, l.p99);
+    std::printf("  raw socket:     median %8.1f us  p99 %8.1f us\n", r.median, r.p99);
+    std::printf("  ratio (median): %.2f   difference (median): %.1f us (goal: within 2000 us)\n",
+                l.median / r.median, l.median - r.median);
+    delete window;
+    return (l.median - r.median) <= 2000.0 ? 0 : 2;
+}

@@ -1,0 +1,95 @@
+// Feeds arbitrary device bytes through the receive path's text handling and
+// the reply dispatcher. Built as a libFuzzer target with clang, and linked
+// with fuzz_driver.cpp as a bounded noise test otherwise.
+#include "link/dispatch/replydispatcher.h"
+#include "link/protocol/protocol.h"
+#include "tests/support/dispatch_nullsink.h"
+
+#include <QCoreApplication>
+
+#include <cstddef>
+#include <cstdint>
+
+namespace {
+
+// Answers synchronous requests with the input itself, so the wake-up
+// sequence dispatches noise too.
+class EchoSink final : public NullDispatchSink
+{
+public:
+    QString echo;
+    bool sendRequestSync(const QString &, QString &answer, QString &raw) override
+    {
+        answer = Protocol::compact(echo);
+        raw = echo;
+        return true;
+    }
+    QList<LocalAddress> localAddresses() const override { return {{QStringLiteral("127.0.0.1"), 8}}; }
+    bool netcfgSetting() const override { return netcfg; }
+    void setNetcfgSetting(bool on) override { netcfg = on; }
+    bool netcfg = false;
+};
+
+struct Harness
+{
+    EchoSink sink;
+    ReplyDispatcher dispatcher{sink};
+
+    Harness()
+    {
+        DispatchTimings zero;
+        zero.factoryResetMs = zero.wakeUpDelay4x4Ms = zero.wakeUpDelayMs = zero.networkReconnectMs = 0;
+        zero.wakeUpResolutionGapMs = 0;
+        dispatcher.setTimings(zero);
+        // Hook branches edit the working copy the way the scene branches do.
+        dispatcher.setBranchHandler(Protocol::Answer::ScenePollingDisable, [](ReplyDispatcher::BranchCall &c) {
+            c.work.remove(QStringLiteral("scenepollingdisableok"));
+            return ReplyDispatcher::Flow::Continue;
+        });
+        dispatcher.setBranchHandler(Protocol::Answer::ScenePollingList, [](ReplyDispatcher::BranchCall &c) {
+            c.work.remove(QStringLiteral("scenepollinglist"));
+            c.work.remove(QStringLiteral("ok"));
+            return ReplyDispatcher::Flow::Continue;
+        });
+        dispatcher.setBranchHandler(Protocol::Answer::FirmwareReady, [](ReplyDispatcher::BranchCall &c) {
+            return c.work.size() % 2 ? ReplyDispatcher::Flow::End : ReplyDispatcher::Flow::Continue;
+        });
+    }
+};
+
+Harness &harness()
+{
+    static int argc = 1;
+    static char name[] = "fuzz_dispatch";
+    static char *argv[] = {name, nullptr};
+    static QCoreApplication app(argc, argv);
+    static Harness h;
+    return h;
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
+{
+    Harness &h = harness();
+    const QByteArray bytes(reinterpret_cast<const char *>(data), static_cast<int>(size));
+    const QString raw = Protocol::decode(bytes);
+    const QString text = Protocol::compact(raw);
+
+    // The first byte picks the flags the answer meets.
+    const unsigned char mode = size ? data[0] : 0;
+    h.dispatcher.state().wakePending = mode & 1;
+    h.dispatcher.state().modelApplied = mode & 2;
+    h.sink.netcfg = mode & 4;
+    h.sink.model = (mode & 8) ? QStringLiteral("16x16") : QStringLiteral("4x4");
+    h.sink.echo = raw;
+
+    (void)Protocol::isErrorReply(raw);
+    (void)Protocol::hasLineEndingOk(raw);
+    h.dispatcher.dispatch(text, raw);
+    h.dispatcher.dispatch(QString::fromLatin1(bytes), QString());
+    // Let the delayed steps (wake-up, reconnects) run on the same noise.
+    QCoreApplication::processEvents();
+    QCoreApplication::processEvents();
+    return 0;
+}

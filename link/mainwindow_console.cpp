@@ -1,0 +1,217 @@
+// MainWindow: the command console on the "About" page.
+#include "mainwindow/mainwindow.h"
+
+#include <QCompleter>
+#include <QDateTime>
+#include <QDebug>
+#include <QDesktopServices>
+#include <QDir>
+#include <QFile>
+#include <QFileDialog>
+#include <QScrollBar>
+#include <QStandardPaths>
+#include <QStringListModel>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTextStream>
+#include <QTimer>
+#include <QUrl>
+
+#include "app/commonlyused.h"
+#include "link/protocol/protocol.h"
+#include "ui_mainwindow.h"
+
+namespace {
+constexpr int ConsoleFontPixels = 20;
+constexpr char TimeFormat[] = "HH:mm:ss.zzz";
+constexpr char CompleterStyle[] =
+    "QAbstractItemView{background-color:rgba(44, 50, 61, 1);color:rgba(219, 226, 241, 1);"
+    "border:1px solid rgba(37, 41, 48, 1);}QAbstractItemView::item{height: 22px;}"
+    "QAbstractItemView::item:hover{background-color:rgba(77, 155, 213, 1);}";
+
+// Markup-safe message text whose line breaks still show as breaks.
+QString escapedMessage(const QString &message)
+{
+    QString html = message.toHtmlEscaped();
+    html.replace(QStringLiteral("\r\n"), QStringLiteral("<br>"));
+    html.replace(QLatin1Char('\n'), QStringLiteral("<br>"));
+    html.replace(QLatin1Char('\r'), QStringLiteral("<br>"));
+    return html;
+}
+} // namespace
+
+const QStringList &MainWindow::completionList()
+{
+    static const QStringList list{
+        "(get,sw)", "(sw,1,1)", "(get,i.res,1)", "(get,o.res,1)", "(set,o.res,1,1)",
+        "(set,o.format,1,0)", "(get,o.format,1)", "(set,ext.audio,1,0)", "(set,ext.audio,1,1)",
+        "(get,ext.audio,1)", "(set,brightness,1,50)", "(get,brightness,1)", "(set,contrast,1,50)",
+        "(get,contrast,1)", "(edid,config,1,1)", "(info,dev)", "(get,i.baud)", "(get,o.baud)",
+        "(ver)", "(reset)", "(standby)", "(wakeup)", "(lock,1)", "(lock,0)", "(info,link)",
+        "(get,i.res,0)", "(get,o.res,0)", "(update,edid,1)", "(update,mcu,1)", "(scene,save,1)",
+        "(scene,call,1)", "(scene,del,1)", "(set,edid,1,1)", "(get,i.edid,1)",
+        "(rename,product,deviceName)", "(scene,polling,0)", "(scene,pollsta)", "(scene,time,10)",
+        "(scene,gettime)", "(scene,list,1,2,3,4)", "(scene,liststa)", "(scene,sta,1)",
+        "(set,splicermode,1,2,2)", "(get,splicermode,1)", "(set,splicerbord,1,10,10)",
+        "(get,splicerbord,1)", "(set,splicerpos,1,1,2,1)", "(get,splicerpos,1)",
+        "(set,splicerclear,1)", "(set,netcfg,192.168.0.178,255.255.255.0,192.168.0.1)",
+        "(get,netcfg)"};
+    return list;
+}
+
+void MainWindow::setupCompleter()
+{
+    m_completer = new QCompleter(completionList(), this);
+    m_completer->setFilterMode(Qt::MatchContains);
+    m_completer->setCaseSensitivity(Qt::CaseSensitive);
+    m_completer->popup()->setStyleSheet(QLatin1String(CompleterStyle));
+    ui->lineEdit_SendData->setCompleter(m_completer);
+}
+
+void MainWindow::appendConsoleLine(const QString &html)
+{
+    ui->textEdit->append(html);
+    QTextDocument *doc = ui->textEdit->document();
+    const int excess = doc->blockCount() - ConsoleMaxLines;
+    if (excess > 0) {
+        // Oldest lines go first so that a long session stays responsive.
+        QTextCursor cursor(doc);
+        cursor.movePosition(QTextCursor::Start);
+        cursor.movePosition(QTextCursor::NextBlock, QTextCursor::KeepAnchor, excess);
+        cursor.removeSelectedText();
+    }
+    if (autoScroll)
+        scrollConsoleToEnd();
+}
+
+void MainWindow::scrollConsoleToEnd()
+{
+    QScrollBar *bar = ui->textEdit->verticalScrollBar();
+    bar->setValue(bar->maximum());
+}
+
+QString MainWindow::consolePlainText() const
+{
+    return ui->textEdit->toPlainText();
+}
+
+void MainWindow::TextEdit_Message_Display(int ReceiveOrSend, QString Message)
+{
+    if (Message.isEmpty() || Message == QLatin1String("\r\n") || Message == QLatin1String("\r")
+        || Message == QLatin1String("\n"))
+        return;
+    QFont font = ui->textEdit->font();
+    font.setPixelSize(ConsoleFontPixels);
+    ui->textEdit->setFont(font);
+    const QString time = QDateTime::currentDateTime().toString(QLatin1String(TimeFormat));
+    const QString message = escapedMessage(Message);
+    QString line;
+    switch (ReceiveOrSend) {
+    case 0:
+        ui->textEdit->setTextColor(Qt::black);
+        line = QStringLiteral("Time[%1]←◆%2").arg(time, tr("receive:  \n%1").arg(message));
+        break;
+    case 1:
+        line = QStringLiteral("Time[%1]→◆<font style='font-size:20px; background-color:white; "
+                              "color: rgb(85, 170, 0);'>%2")
+                   .arg(time, tr("send:  \n%1").arg(message));
+        break;
+    case 2:
+        line = QStringLiteral("Time[%1]→◆<font style='font-size:20px; background-color:white; "
+                              "color: rgb(237,28,36);'>%2")
+                   .arg(time, tr("receive:  \n%1").arg(message));
+        break;
+    case 3:
+        line = QStringLiteral("Time[%1]→◆<font style='font-size:20px; background-color:white; "
+                              "color: rgb(85, 170, 0);'>%2")
+                   .arg(time, tr("receive:  \n%1").arg(message));
+        break;
+    default:
+        return;
+    }
+    // The label's "\n" sits in rich text: show it as a break as well.
+    line.replace(QLatin1Char('\n'), QStringLiteral("<br>"));
+    appendConsoleLine(line);
+}
+
+void MainWindow::on_pushButton_ClearWindow_clicked()
+{
+    ui->textEdit->clear();
+    const QString time = QDateTime::currentDateTime().toString(QLatin1String(TimeFormat));
+    ui->textEdit->append(QStringLiteral("Time[%1]→◆ <font style='font-size:16px; background-color:white; "
+                                        "color: rgb(237,28,36);;'>Clear Window")
+                             .arg(time));
+}
+
+void MainWindow::on_pushButton_SendIP_clicked()
+{
+    const QString line = ui->lineEdit_SendData->text();
+    if (line.isEmpty()) {
+        showToast(tr("指令不能为空！"), QString::fromLatin1(Protocol::FailureStyle));
+        return;
+    }
+    if (line == QLatin1String(Protocol::Command::CloseHeartbeat)) {
+        heartbeatTimer->stop();
+        showToast(tr("心跳关闭成功!"), QString::fromLatin1(Protocol::SuccessStyle));
+        return;
+    }
+    if (line == QLatin1String(Protocol::Command::OpenHeartbeat)) {
+        heartbeatTimer->start(HeartbeatPeriodMs);
+        showToast(tr("心跳打开成功!"), QString::fromLatin1(Protocol::SuccessStyle));
+        return;
+    }
+    if (pollingRunning && line != QLatin1String(Protocol::Command::ScenePollingStop))
+        return;
+    // The marks belong to a line that is really sent.
+    if (line.contains(QLatin1String("scene,sta")))
+        Scene_Call_OR_Delete_Falg = 3;
+    if (line.contains(QLatin1String("set,netcfg")))
+        netcfgSetting = true;
+    if (line.contains(QLatin1String("get,netcfg")))
+        netcfgSetting = false;
+    subtitlePendingSet = 2;
+    sendData(line);
+    ui->lineEdit_SendData->setFocus();
+}
+
+void MainWindow::on_pushButton_Export_text_clicked()
+{
+    fileDialogOpen = true;
+    const QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    const QString proposed = QStringLiteral("%1%2%3.txt")
+                                 .arg(folder + QLatin1Char('/'), QStringLiteral("InstructionData-"),
+                                      QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd hh-mm-ss")));
+    QString fileName = exportFileNameHook
+                           ? exportFileNameHook(proposed)
+                           : QFileDialog::getSaveFileName(this, tr("导出TXT文件"), proposed,
+                                                          QStringLiteral("Protocol File (*.txt)"));
+    fileDialogOpen = false;
+    if (fileName.isEmpty()) {
+        showToast(tr("TXT文件保存失败！"), QString::fromLatin1(Protocol::FailureStyle));
+        return;
+    }
+    if (!fileName.endsWith(QLatin1String(".txt"), Qt::CaseInsensitive))
+        fileName += QLatin1String(".txt");
+    QFile file(fileName);
+    if (!file.open(QIODevice::ReadWrite | QIODevice::Truncate | QIODevice::Text)) {
+        showToast(tr("文件打开失败！"), QString::fromLatin1(Protocol::FailureStyle));
+        return;
+    }
+    QTextStream out(&file);
+    out.setCodec("UTF-8");
+    out << ui->textEdit->toPlainText();
+    file.close();
+    showToast(tr("TXT文件保存成功！"), QString::fromLatin1(Protocol::SuccessStyle));
+    if (!exportFileNameHook)
+        QDesktopServices::openUrl(QUrl::fromLocalFile(fileName));
+}
+
+void MainWindow::on_pushButton_Look_Log_clicked()
+{
+    fileDialogOpen = true;
+    const QString folder = CommonlyUsed::applicationDir() + QStringLiteral("/Log/")
+                           + QDate::currentDate().toString(QStringLiteral("yyyy-MM-dd"));
+    if (QDir(folder).exists())
+        QDesktopServices::openUrl(QUrl::fromLocalFile(folder));
+    fileDialogOpen = false;
+}

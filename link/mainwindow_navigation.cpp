@@ -1,0 +1,241 @@
+// MainWindow: navigation buttons and the page slide animations.
+#include "mainwindow/mainwindow.h"
+
+#include <QEasingCurve>
+#include <QParallelAnimationGroup>
+#include <QPropertyAnimation>
+#include <QStackedWidget>
+
+#include "app/commonlyused.h"
+#include "ui_mainwindow.h"
+
+namespace {
+constexpr int HorizontalSlideMs = 400;
+constexpr int VerticalSlideMs = 300;
+
+enum Page {
+    SignalSwitchingPage = 0,
+    OutputSettingPage,
+    CecPage,
+    SplicingPage,
+    PartitionPage,
+    EdidPage,
+    SystemSettingsPage,
+    SystemInformationPage,
+};
+constexpr int UserManagementSubPage = 1;
+constexpr int LanguageSubPage = 5;
+constexpr int AboutSubPage = 1;
+} // namespace
+
+QStackedWidget *MainWindow::matrixStack() const
+{
+    return ui->stackedWidget_matrix;
+}
+
+void MainWindow::navigateTo(int page)
+{
+    m_pendingPage = page;
+    pageTurningMode();
+}
+
+void MainWindow::pageTurningMode()
+{
+    const int index = ui->stackedWidget_matrix->currentIndex();
+    if (index < m_pendingPage)
+        onslotBtnNext();
+    else if (index > m_pendingPage)
+        onslotBtnPre();
+}
+
+void MainWindow::onslotBtnNext()
+{
+    slideTo(true);
+}
+
+void MainWindow::onslotBtnPre()
+{
+    slideTo(false);
+}
+
+void MainWindow::slideTo(bool next)
+{
+    if (m_horizontalSliding)
+        return;
+    m_horizontalSliding = true;
+    // The page the queries and the heartbeat address is the one that shows.
+    currentPage = m_pendingPage;
+
+    QStackedWidget *stack = ui->stackedWidget_matrix;
+    QWidget *oldPage = stack->currentWidget();
+    const int w = oldPage->width();
+    const int h = oldPage->height();
+    stack->setCurrentIndex(currentPage);
+    QWidget *newPage = stack->currentWidget();
+    oldPage->show();
+    oldPage->raise();
+    newPage->raise();
+
+    auto *group = new QParallelAnimationGroup(this);
+    auto *oldAnim = new QPropertyAnimation(oldPage, "geometry", group);
+    oldAnim->setDuration(HorizontalSlideMs);
+    oldAnim->setEasingCurve(QEasingCurve::Linear);
+    oldAnim->setStartValue(QRect(0, 0, w, h));
+    oldAnim->setEndValue(next ? QRect(-w, 0, w, h) : QRect(w, 0, w, h));
+    auto *newAnim = new QPropertyAnimation(newPage, "geometry", group);
+    newAnim->setDuration(HorizontalSlideMs);
+    newAnim->setEasingCurve(QEasingCurve::Linear);
+    newAnim->setStartValue(next ? QRect(w, 0, w, h) : QRect(-w, 0, w, h));
+    newAnim->setEndValue(QRect(0, 0, w, h));
+    group->addAnimation(oldAnim);
+    group->addAnimation(newAnim);
+    group->setProperty("widget", QVariant::fromValue(oldPage));
+    connect(group, &QParallelAnimationGroup::finished, this, &MainWindow::onAnimationFinished);
+    group->start(QAbstractAnimation::DeleteWhenStopped);
+}
+
+void MainWindow::onAnimationFinished()
+{
+    auto *group = qobject_cast<QAbstractAnimation *>(sender());
+    if (group) {
+        if (auto *widget = group->property("widget").value<QWidget *>())
+            widget->hide();
+    }
+    m_horizontalSliding = false;
+}
+
+void MainWindow::pageUpTurningMode(QStackedWidget *stack, int index)
+{
+    if (!stack)
+        return;
+    const int current = stack->currentIndex();
+    if (current < index)
+        onUpSlotBtnNext(stack, index);
+    else if (current > index)
+        onUpSlotBtnPre(stack, index);
+}
+
+void MainWindow::onUpSlotBtnNext(QStackedWidget *stack, int index)
+{
+    verticalSlide(stack, index, true);
+}
+
+void MainWindow::onUpSlotBtnPre(QStackedWidget *stack, int index)
+{
+    verticalSlide(stack, index, false);
+}
+
+void MainWindow::verticalSlide(QStackedWidget *stack, int index, bool next)
+{
+    if (m_verticalSliding || index < 0 || index >= stack->count())
+        return;
+    m_verticalSliding = true;
+    QWidget *oldPage = stack->currentWidget();
+    const int w = oldPage->width();
+    const int h = oldPage->height();
+    stack->setCurrentIndex(index);
+    QWidget *newPage = stack->currentWidget();
+    oldPage->show();
+
+    auto *group = new QParallelAnimationGroup(this);
+    auto *oldAnim = new QPropertyAnimation(oldPage, "geometry", group);
+    oldAnim->setDuration(VerticalSlideMs);
+    oldAnim->setEasingCurve(QEasingCurve::InQuad);
+    oldAnim->setStartValue(QRect(0, 0, w, h));
+    oldAnim->setEndValue(next ? QRect(0, -h, w, h) : QRect(0, h, w, h));
+    auto *newAnim = new QPropertyAnimation(newPage, "geometry", group);
+    newAnim->setDuration(VerticalSlideMs);
+    newAnim->setEasingCurve(QEasingCurve::InQuad);
+    newAnim->setStartValue(next ? QRect(0, h, w, h) : QRect(0, -h, w, h));
+    newAnim->setEndValue(QRect(0, 0, w, h));
+    group->addAnimation(oldAnim);
+    group->addAnimation(newAnim);
+    group->setProperty("widget", QVariant::fromValue(oldPage));
+    connect(group, &QParallelAnimationGroup::finished, this, &MainWindow::onUpAnimationFinished);
+    group->start(QAbstractAnimation::DeleteWhenStopped);
+}
+
+void MainWindow::onUpAnimationFinished()
+{
+    auto *group = qobject_cast<QAbstractAnimation *>(sender());
+    if (group) {
+        if (auto *widget = group->property("widget").value<QWidget *>())
+            widget->hide();
+    }
+    m_verticalSliding = false;
+}
+
+// The page queries of each navigation button belong to the feature pages;
+// they subscribe to Send_PageShown.
+void MainWindow::on_pushButton_SignalSwitching_clicked()
+{
+    navigateTo(SignalSwitchingPage);
+    emit Send_PageShown(SignalSwitchingPage);
+}
+
+void MainWindow::on_pushButton_OutputSetting_clicked()
+{
+    navigateTo(OutputSettingPage);
+    emit Send_PageShown(OutputSettingPage);
+}
+
+void MainWindow::on_pushButton_CecControl_clicked()
+{
+    navigateTo(CecPage);
+}
+
+void MainWindow::on_pushButton_SplicingControl_clicked()
+{
+    navigateTo(SplicingPage);
+    emit Send_PageShown(SplicingPage);
+}
+
+void MainWindow::on_pushButton_PartitionMode_clicked()
+{
+    navigateTo(PartitionPage);
+    emit Send_PageShown(PartitionPage);
+}
+
+void MainWindow::on_pushButton_EDIDSettings_clicked()
+{
+    navigateTo(EdidPage);
+    emit Send_PageShown(EdidPage);
+}
+
+void MainWindow::on_pushButton_SystemSettings_clicked()
+{
+    navigateTo(SystemSettingsPage);
+    emit Send_PageShown(SystemSettingsPage);
+}
+
+void MainWindow::on_pushButton_systemInformation_clicked()
+{
+    navigateTo(SystemInformationPage);
+}
+
+void MainWindow::on_pushButton_portStatus_clicked()
+{
+    pageUpTurningMode(ui->stackedWidget_systemInformation, 0);
+}
+
+void MainWindow::on_pushButton_About_clicked()
+{
+    pageUpTurningMode(ui->stackedWidget_systemInformation, AboutSubPage);
+    ui->lineEdit_SendData->setFocus();
+}
+
+void MainWindow::on_pushButton_UserManagement_clicked()
+{
+    pageUpTurningMode(ui->stackedWidget_SystemSettings, UserManagementSubPage);
+}
+
+void MainWindow::on_pushButton_LanguageSet_clicked()
+{
+    pageUpTurningMode(ui->stackedWidget_SystemSettings, LanguageSubPage);
+}
+
+bool MainWindow::aboutPageShown() const
+{
+    return ui->stackedWidget_matrix->currentIndex() == SystemInformationPage
+           && ui->stackedWidget_systemInformation->currentIndex() == AboutSubPage;
+}

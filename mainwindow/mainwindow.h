@@ -1,0 +1,310 @@
+#pragma once
+
+#include <QMainWindow>
+#include <QMutex>
+#include <QPointer>
+#include <QString>
+#include <QStringList>
+#include <QVector>
+
+#include "link/transport/devicelink.h"
+
+#include <functional>
+#include <memory>
+
+class QAction;
+class QCompleter;
+class QPropertyAnimation;
+class QIODevice;
+class QLabel;
+class QMenu;
+class QSerialPort;
+class QStackedWidget;
+class QTcpSocket;
+class QTimer;
+
+class DispatchSink;
+class ReplyDispatcher;
+class Information_Tips;
+class Waiting_Interface;
+class My_Warning;
+class TitleBar;
+
+namespace Ui {
+class MainWindow;
+}
+
+// The one top-level window after login: title bar, navigation, the page
+// stack, the status bar and the command console. It owns the device link and
+// keeps the link state that the pages and the dispatcher share.
+class MainWindow final : public QMainWindow
+{
+    Q_OBJECT
+
+    // First members: the link and dispatcher fields below are bound to them.
+    DeviceLink *m_link = nullptr;
+    std::unique_ptr<DispatchSink> m_sink;
+    ReplyDispatcher *m_dispatcher = nullptr;
+
+public:
+    static MainWindow *getInstance();
+    ~MainWindow() override;
+
+    // ---- connection settings (from login) --------------------------------
+    void setPortname(const QString &name);
+    void setMyBaud_Rate(const QString &rate);
+    void setIP_Address(const QString &ip);
+    void setLocalIPAddress(const QString &ip);
+    void setPort_Number(const QString &port);
+    // Installs the translation chosen in the stored language value.
+    void loadLanguage();
+    void applyLanguage(const QString &localeName);
+
+    // ---- device link -----------------------------------------------------
+    bool Open_Serial_Port(int withToast);
+    void Connect_TCP_Server();
+    bool sendDataDevice(const QString command, QString &answer);
+    // The same exchange; `display` gets the answer as received.
+    bool sendDataDevice(const QString command, QString &answer, QString &display);
+    QIODevice *currentDevice() const;
+    DeviceLink *deviceLink() const { return m_link; }
+    ReplyDispatcher *dispatcher() const { return m_dispatcher; }
+
+    void showToast(const QString &text, const QString &style);
+    // The shared error dialog: shown once, closed after `closeAfterMs`.
+    void showLinkError(const QString &text, int closeAfterMs);
+
+    // Page whose navigation the slide animations move.
+    QStackedWidget *matrixStack() const;
+    QString consolePlainText() const;
+    static constexpr int ConsoleMaxLines = 20000;
+
+    // Console commands that are accepted (standby filter, transfer check)
+    // and either sent or refused; exposed for the pages.
+    static const QStringList &completionList();
+
+    // ---- link state (names shared with the dispatcher and the pages) -----
+    int connectionType = 0;
+    int linkOpen = 1;
+    QString portName;
+    QString baudRate;
+    QString deviceIp;
+    QString localIp;
+    QString portNumber;
+    QTimer *receiveTimer = nullptr;
+    QTimer *heartbeatTimer = nullptr;
+    QTimer *reconnectTimer = nullptr;
+    QSerialPort *serialPort = nullptr;
+    QTcpSocket *tcpSocket = nullptr;
+    QString &rawBuffer;
+    QString &replyBuffer;
+    QString &lastChunk;
+    QString lastReply;
+    QString statusText;
+    bool &receiveSuspended;
+    bool linkBusy = false;
+    bool heartbeatPending = false;
+    bool replyReceived = false;
+    int dataArrived = 0;
+    int errorDialogShown = 0;
+    int lossNoticeCount = 0;
+    int restoreRefreshCount = 4;
+    int serialLost = 0;
+    int serialReopenDelay = 0;
+    int serialRetryCount = 0;
+    int tcpRetryCount = 0;
+    int currentPage = 0;
+
+    // Flags owned by the dispatcher (kept in its state), the transfer and the pages.
+    bool &standby;
+    bool &wakePending;
+    bool &factoryResetRunning;
+    bool &modelApplied;
+    QString moduleMac;
+    bool transferRunning = false;
+    bool fileDialogOpen = false;
+    bool pollingRunning = false;
+    int Scene_Call_OR_Delete_Falg = 0;
+    bool inBaudSetting = false;
+    bool outBaudSetting = false;
+    bool netcfgSetting = false;
+    int subtitlePendingSet = 0;
+
+    // ---- main window state ----------------------------------------------
+    bool autoScroll = true;
+    int questionDialogShown = 0;
+    bool closing = false;
+    int toolbarShown = 1;
+
+    // Test seams: the heartbeat's check delay and the page re-query after a
+    // loss (the feature pages hook in here as they are built).
+    int heartbeatCheckDelayMs = HeartbeatCheckMs;
+    int replyWaitMs = ReplyWaitStepMs * ReplyWaitSteps;
+    int serialReopenWaitMs = SerialReopenWaitMs;
+    int reconnectIntervalMs = DeviceLink::ReconnectIntervalMs;
+    std::function<void(int page)> restoreQueryHook;
+    // Saves the channel and scene names (the naming page sets it).
+    std::function<void()> saveNamesHook;
+    // Starts a fresh copy of the program; true when it started.
+    std::function<bool()> restartHook;
+    // Replaces the export's save dialog (tests).
+    std::function<QString(const QString &proposed)> exportFileNameHook;
+    QString lastToast() const { return m_lastToast; }
+    QString lastLinkError() const { return m_lastLinkError; }
+    int linkErrorCount = 0;
+    // Counts page re-queries after a loss (for the status overlay and tests).
+    int restoreQueryCount = 0;
+
+    static constexpr int HeartbeatStartMs = 6000;
+    static constexpr int HeartbeatPeriodMs = 5000;
+    static constexpr int HeartbeatCheckMs = 2500;
+    static constexpr int StatusLabelDelayMs = 300;
+    static constexpr int ErrorDialogCloseMs = 1500;
+    static constexpr int SerialReopenWaitMs = 2000;
+    static constexpr int LinkBusyClearMs = 2000;
+    static constexpr int ReplyWaitStepMs = 100;
+    static constexpr int ReplyWaitSteps = 30;
+    static constexpr int ExchangeSettleMs = 5;
+    static constexpr int WaitRecheckMs = 10;
+
+    // The received text without the heartbeat's signal-status answer.
+    static QString withoutHeartbeatAnswer(const QString &raw);
+
+signals:
+    // A heartbeat found no answer: the pages reset their live state.
+    void Send_LinkLost();
+    // Answers of the re-query after a loss, for the pages that own them.
+    void Send_SwitchStatus(const QString &answer);
+    void Send_SceneStatus(const QString &answer);
+    // Dispatcher outcomes for the feature pages.
+    void Send_ModelApplied(const QString &model);
+    void Send_PortStatus(const QVector<bool> &inputs, const QVector<bool> &outputs);
+    void Send_PictureSliders(int firstOutput, int lastOutput, int value);
+    void Send_FactoryNames();
+    // Navigation: the page's own queries run on this.
+    void Send_PageShown(int page);
+    void Send_DeleteSceneConfirmed();
+    void Send_LanguageChanged();
+    // A press anywhere ends an in-place rename.
+    void Send_EndRename();
+
+public slots:
+    void sendData(QString info);
+    void receiveData();
+    void onReciverTimerTimeOut();
+    void onDeviceConnect();
+    void onSerialPortLost(const QString &reason);
+    void Data_Processing(QString Mydata);
+    void TextEdit_Message_Display(int ReceiveOrSend, QString Message);
+    void Get_showToolbar();
+    void Get_Mesg(QString mesg);
+    void Get_Question(QString mesg, int type);
+    void myCloseWindow();
+
+    // navigation
+    void on_pushButton_SignalSwitching_clicked();
+    void on_pushButton_OutputSetting_clicked();
+    void on_pushButton_CecControl_clicked();
+    void on_pushButton_SplicingControl_clicked();
+    void on_pushButton_PartitionMode_clicked();
+    void on_pushButton_EDIDSettings_clicked();
+    void on_pushButton_SystemSettings_clicked();
+    void on_pushButton_systemInformation_clicked();
+    void on_pushButton_portStatus_clicked();
+    void on_pushButton_About_clicked();
+    void on_pushButton_UserManagement_clicked();
+    void on_pushButton_LanguageSet_clicked();
+    void pageTurningMode();
+    void onslotBtnNext();
+    void onslotBtnPre();
+    void onAnimationFinished();
+    void pageUpTurningMode(QStackedWidget *stack, int index);
+    void onUpSlotBtnNext(QStackedWidget *stack, int index);
+    void onUpSlotBtnPre(QStackedWidget *stack, int index);
+    void onUpAnimationFinished();
+
+    // console
+    void on_pushButton_SendIP_clicked();
+    void on_pushButton_ClearWindow_clicked();
+    void on_pushButton_Export_text_clicked();
+    void on_pushButton_Look_Log_clicked();
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+    void changeEvent(QEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseMoveEvent(QMouseEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
+    bool nativeEvent(const QByteArray &eventType, void *message, long *result) override;
+    void showEvent(QShowEvent *event) override;
+
+private:
+    explicit MainWindow(QWidget *parent = nullptr);
+    Q_DISABLE_COPY(MainWindow)
+
+    void setupIcons();
+    void retranslateShell();
+    void saveNames();
+    bool aboutPageShown() const;
+    void setupCompleter();
+    void setupLink();
+    void applyAccountRestrictions();
+    void setStatus(const QString &text, const QString &style, int delayMs = 0);
+    quint64 setLinkBusy();
+    void clearLinkBusy(quint64 token);
+    // Pumps events until `done` holds or `totalMs` passed; wakes on every
+    // data notification instead of waiting out fixed slices.
+    bool waitUntil(const std::function<bool()> &done, int totalMs);
+    void refreshPageAgain();
+    void showWaitingOverlay(bool visible);
+    void hideLinkError();
+    void dispatchReply(const QString &reply, const QString &raw);
+    void scrollConsoleToEnd();
+    void appendConsoleLine(const QString &html);
+    bool sendAllowed(const QString &command);
+    void onHeartbeatChecked();
+    void resetLiveState();
+    void restorePageAfterLoss();
+    void logoutSystem();
+    void runCloseAnimation();
+    void showClickEffect(const QPoint &globalPos);
+    int edgeAt(const QPoint &pos) const;
+    void navigateTo(int page);
+    void slideTo(bool next);
+    void verticalSlide(QStackedWidget *stack, int index, bool next);
+    bool waitForPendingHeartbeat();
+
+    static QMutex s_mutex;
+    static MainWindow *s_instance;
+
+    Ui::MainWindow *ui = nullptr;
+    TitleBar *m_titleBar = nullptr;
+    Information_Tips *m_errorDialog = nullptr;
+    Waiting_Interface *m_waiting = nullptr;
+    My_Warning *m_toast = nullptr;
+    QMenu *m_subtitleMenu = nullptr;
+    QCompleter *m_completer = nullptr;
+    QPointer<QLabel> m_clickEffect;
+    QAction *m_subtitleAction = nullptr;
+    QPropertyAnimation *m_fadeIn = nullptr;
+    QString m_lastToast;
+    QString m_lastLinkError;
+    QObject *m_userManagement = nullptr;
+
+    bool m_horizontalSliding = false;
+    bool m_verticalSliding = false;
+    int m_pendingPage = 0;
+    quint64 m_linkBusyToken = 0;
+    bool m_serialOpening = false;
+    friend class MainWindowSink;
+    static std::unique_ptr<DispatchSink> makeDispatchSink(MainWindow &window);
+
+    static constexpr double BorderWidth = 10.0;
+    static constexpr int LeftBorderWidth = 3;
+    enum Edge { EdgeBottom = 0, EdgeLeft, EdgeRight, EdgeBottomLeft, EdgeBottomRight, EdgeNone };
+    bool m_resizePressed = false;
+    int m_edge = EdgeNone;
+    QPoint m_pressPos;
+    QRect m_pressGeometry;
+};

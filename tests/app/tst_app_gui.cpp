@@ -1,0 +1,105 @@
+#include "app/commonlyused.h"
+#include "app/platform.h"
+#include "app/singleinstance.h"
+#include "app/windowfit.h"
+
+#include <QDialog>
+#include <QFile>
+#include <QGuiApplication>
+#include <QProcess>
+#include <QScreen>
+#include <QTemporaryDir>
+#include <QtTest>
+
+class TestAppGui : public QObject
+{
+    Q_OBJECT
+private slots:
+    void cleanup();
+    void loadStylesheetPrefersOverride();
+    void topmost();
+    void messageBringsModalWindowToFront();
+    void fitOnPrimaryScreen();
+};
+
+void TestAppGui::cleanup()
+{
+    CommonlyUsed::setApplicationDirOverride(QString());
+}
+
+void TestAppGui::loadStylesheetPrefersOverride()
+{
+    QTemporaryDir dir;
+    CommonlyUsed::setApplicationDirOverride(dir.path());
+    const QString fallback = dir.filePath(QStringLiteral("fallback.qss"));
+    QFile fallbackFile(fallback);
+    QVERIFY(fallbackFile.open(QIODevice::WriteOnly));
+    fallbackFile.write("QWidget { color: red; }");
+    fallbackFile.close();
+
+    QWidget widget;
+    CommonlyUsed::Load_stylesheet(&widget, fallback);
+    QCOMPARE(widget.styleSheet(), QStringLiteral("QWidget { color: red; }"));
+
+    QVERIFY(QDir().mkpath(dir.filePath(QStringLiteral("ConfigurationFile/QSS"))));
+    QFile custom(CommonlyUsed::styleSheetOverridePath());
+    QVERIFY(custom.open(QIODevice::WriteOnly));
+    custom.write("QWidget { color: 蓝; }");
+    custom.close();
+    CommonlyUsed::Load_stylesheet(&widget, fallback);
+    QCOMPARE(widget.styleSheet(), QStringLiteral("QWidget { color: 蓝; }"));
+
+    QVERIFY(custom.remove());
+    CommonlyUsed::Load_stylesheet(&widget, dir.filePath(QStringLiteral("missing.qss")));
+    QCOMPARE(widget.styleSheet(), QStringLiteral("QWidget { color: 蓝; }"));
+}
+
+void TestAppGui::topmost()
+{
+    QWidget window;
+    window.show();
+    Platform::setTopmost(&window, true);
+    QVERIFY(window.windowFlags() & Qt::WindowStaysOnTopHint);
+    QVERIFY(window.isVisible());
+    Platform::setTopmost(&window, false);
+    QVERIFY(!(window.windowFlags() & Qt::WindowStaysOnTopHint));
+    QVERIFY(window.isVisible());
+}
+
+void TestAppGui::messageBringsModalWindowToFront()
+{
+    const QString key = QStringLiteral("tst-app-gui-%1").arg(QCoreApplication::applicationPid());
+    SingleInstance guard(key);
+    QVERIFY(guard.listen());
+    QDialog login;
+    login.setModal(true);
+    guard.setActivationWindow(&login);
+    QCOMPARE(guard.activationWindow(), &login);
+    login.show();
+    login.showMinimized();
+    QTRY_VERIFY(login.isMinimized());
+
+    QSignalSpy received(&guard, &SingleInstance::messageReceived);
+    QProcess sender;
+    sender.start(QStringLiteral(APP_TEST_HELPER), {QStringLiteral("send"), guard.serverName()});
+    QTRY_VERIFY_WITH_TIMEOUT(sender.state() == QProcess::NotRunning, 5000);
+    QCOMPARE(sender.exitCode(), 0);
+    QCOMPARE(received.count(), 1);
+    QCOMPARE(received.first().first().toString(), QStringLiteral("Wake up!"));
+    QTRY_VERIFY(!login.isMinimized());
+    QVERIFY(login.isVisible());
+}
+
+void TestAppGui::fitOnPrimaryScreen()
+{
+    const QRect available = QGuiApplication::primaryScreen()->availableGeometry();
+    QWidget window;
+    window.setMinimumSize(available.width() + 100, available.height() + 100);
+    window.resize(available.width() + 200, available.height() + 200);
+    fitAndCentreOnPrimaryScreen(&window);
+    QCOMPARE(window.size(), available.size());
+    QCOMPARE(window.geometry().center(), available.center());
+}
+
+QTEST_MAIN(TestAppGui)
+#include "tst_app_gui.moc"

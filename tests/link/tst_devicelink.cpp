@@ -1,0 +1,301 @@
+#include <QElapsedTimer>
+#include <QSerialPort>
+#include <QSignalSpy>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QtTest>
+
+#include <fcntl.h>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <pty.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include "link/transport/devicelink.h"
+
+namespace {
+// A device on loopback that the test scripts chunk by chunk.
+struct LoopbackPeer
+{
+    QTcpServer server;
+    QPointer<QTcpSocket> peer;
+
+    bool connect(DeviceLink &link)
+    {
+        if (!server.listen(QHostAddress::LocalHost, 0))
+            return false;
+        if (!link.connectTcp(QStringLiteral("127.0.0.1"), QString(), server.serverPort()))
+            return false;
+        if (!server.waitForNewConnection(1000))
+            return false;
+        peer = server.nextPendingConnection();
+        return peer != nullptr;
+    }
+    void send(const QByteArray &bytes)
+    {
+        peer->write(bytes);
+        peer->flush();
+    }
+};
+
+// A pty pair: the link opens the slave, the test plays the device on the master.
+struct PtyPair
+{
+    int master = -1;
+    QString slavePath;
+
+    bool open()
+    {
+        int slave = -1;
+        char name[128] = {};
+        if (openpty(&master, &slave, name, nullptr, nullptr) != 0)
+            return false;
+        ::close(slave);
+        slavePath = QString::fromLocal8Bit(name);
+        return true;
+    }
+    void closeMaster()
+    {
+        if (master >= 0)
+            ::close(master);
+        master = -1;
+    }
+    ~PtyPair() { closeMaster(); }
+};
+} // namespace
+
+class TestDeviceLink final : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void quietPeriodByLinkAndBaud_data();
+    void quietPeriodByLinkAndBaud();
+    void chunkedReplyCompletesOnce();
+    void splitLineBreakIsKept();
+    void neverPausingDeviceIsStillDispatched();
+    void buffersAreCapped();
+    void lineEndingOk_data();
+    void lineEndingOk();
+    void exchangeWakesOnData();
+    void exchangeIsNotCutAtNameHoldingOk();
+    void exchangeGivesUpAfterBound();
+    void chineseNameSplitAcrossChunks();
+    void lowDelaySetOnceConnected();
+    void vanishedPtyIsReportedOnce();
+};
+
+void TestDeviceLink::quietPeriodByLinkAndBaud_data()
+{
+    QTest::addColumn<QString>("baud");
+    QTest::addColumn<int>("expected");
+    QTest::newRow("tcp") << QString() << 100;
+    QTest::newRow("serial 9600") << QStringLiteral("9600") << 800;
+    QTest::newRow("serial 19200") << QStringLiteral("19200") << 600;
+    QTest::newRow("serial 115200") << QStringLiteral("115200") << 600;
+}
+
+void TestDeviceLink::quietPeriodByLinkAndBaud()
+{
+    QFETCH(QString, baud);
+    QFETCH(int, expected);
+    DeviceLink link;
+    LoopbackPeer tcp;
+    PtyPair pty;
+    if (baud.isEmpty()) {
+        QVERIFY(tcp.connect(link));
+    } else {
+        QVERIFY(pty.open());
+        QVERIFY(link.openSerial(pty.slavePath, baud));
+    }
+    QCOMPARE(link.quietIntervalMs(), expected);
+
+    QSignalSpy done(&link, &DeviceLink::Send_ReplyComplete);
+    const QByteArray answer("swok\r\n");
+    if (baud.isEmpty())
+        tcp.send(answer);
+    else
+        QCOMPARE(::write(pty.master, answer.constData(), size_t(answer.size())), ssize_t(answer.size()));
+    QTRY_VERIFY_WITH_TIMEOUT(!link.rawBuffer.isEmpty(), 2000);
+    QElapsedTimer quiet;
+    quiet.start();
+    QVERIFY(done.wait(3000));
+    const qint64 elapsed = quiet.elapsed();
+    QVERIFY2(elapsed >= expected - 30 && elapsed <= expected + 250, qPrintable(QString::number(elapsed)));
+}
+
+void TestDeviceLink::chunkedReplyCompletesOnce()
+{
+    DeviceLink link;
+    LoopbackPeer peer;
+    QVERIFY(peer.connect(link));
+    QSignalSpy done(&link, &DeviceLink::Send_ReplyComplete);
+    for (const char *chunk : {"ch4x4\r\nin YY", "NN\r\nout YN", "YN\r\nok\r\n"}) {
+        peer.send(chunk);
+        QTest::qWait(30);
+    }
+    QVERIFY(done.wait(1000));
+    QString raw, reply;
+    link.takeReply(&raw, &reply);
+    QCOMPARE(raw, QStringLiteral("ch4x4\r\nin YYNN\r\nout YNYN\r\nok\r\n"));
+    QCOMPARE(reply, QStringLiteral("ch4x4in YYNNout YNYNok"));
+    QTest::qWait(250);
+    QCOMPARE(done.count(), 1);
+}
+
+void TestDeviceLink::splitLineBreakIsKept()
+{
+    DeviceLink link;
+    LoopbackPeer peer;
+    QVERIFY(peer.connect(link));
+    QSignalSpy done(&link, &DeviceLink::Send_ReplyComplete);
+    peer.send("inbaudrate9600\r");
+    QTRY_VERIFY(!link.rawBuffer.isEmpty());
+    peer.send("\nok\r\n");
+    QVERIFY(done.wait(1000));
+    QCOMPARE(link.replyBuffer, QStringLiteral("inbaudrate9600\r\nok"));
+}
+
+void TestDeviceLink::neverPausingDeviceIsStillDispatched()
+{
+    DeviceLink link;
+    LoopbackPeer peer;
+    QVERIFY(peer.connect(link));
+    QSignalSpy done(&link, &DeviceLink::Send_ReplyComplete);
+    QElapsedTimer clock;
+    clock.start();
+    while (done.isEmpty() && clock.elapsed() < 4000) {
+        peer.send("booting...\r\n");
+        QTest::qWait(40);
+    }
+    QCOMPARE(done.count(), 1);
+    QVERIFY2(clock.elapsed() < DeviceLink::MaxContinuousMs + 400, qPrintable(QString::number(clock.elapsed())));
+}
+
+void TestDeviceLink::buffersAreCapped()
+{
+    DeviceLink link;
+    LoopbackPeer peer;
+    QVERIFY(peer.connect(link));
+    QSignalSpy done(&link, &DeviceLink::Send_ReplyComplete);
+    QTest::ignoreMessage(QtWarningMsg, QRegularExpression("receive buffer overflow"));
+    const QByteArray block(256 * 1024, 'x');
+    for (int i = 0; i < 6; ++i)
+        peer.send(block);
+    peer.send("tail-ok\r\n");
+    QVERIFY(done.wait(3000));
+    QVERIFY(link.rawBuffer.size() <= DeviceLink::MaxBufferChars);
+    QVERIFY(link.replyBuffer.size() <= DeviceLink::MaxBufferChars);
+    QVERIFY(link.rawBuffer.endsWith(QStringLiteral("tail-ok\r\n")));
+}
+
+void TestDeviceLink::lineEndingOk_data()
+{
+    QTest::addColumn<QString>("raw");
+    QTest::addColumn<bool>("ends");
+    QTest::newRow("plain") << QStringLiteral("swok\r\n") << true;
+    QTest::newRow("ok own line") << QStringLiteral("ch4x4\r\nok\n") << true;
+    QTest::newRow("name with ok") << QStringLiteral("name Bookshop") << false;
+    QTest::newRow("Tokyo") << QStringLiteral("nameTokyo\r") << false;
+    QTest::newRow("ok without break yet") << QStringLiteral("swok") << false;
+    QTest::newRow("empty") << QString() << false;
+}
+
+void TestDeviceLink::lineEndingOk()
+{
+    QFETCH(QString, raw);
+    QFETCH(bool, ends);
+    QCOMPARE(DeviceLink::endsWithOkLine(raw), ends);
+}
+
+void TestDeviceLink::exchangeWakesOnData()
+{
+    DeviceLink link;
+    LoopbackPeer peer;
+    QVERIFY(peer.connect(link));
+    QObject::connect(peer.peer, &QTcpSocket::readyRead, peer.peer, [&] {
+        peer.peer->readAll();
+        peer.send("in1out2ok\r\n");
+    });
+    QString answer, display;
+    QElapsedTimer clock;
+    clock.start();
+    QCOMPARE(link.exchange("(get,sw)", &answer, &display), DeviceLink::ExchangeResult::Ok);
+    // Well below one 40 ms slice.
+    QVERIFY2(clock.elapsed() < 30, qPrintable(QString::number(clock.elapsed())));
+    QCOMPARE(answer, QStringLiteral("in1out2ok"));
+    QCOMPARE(display, QStringLiteral("in1out2ok\r\n"));
+}
+
+void TestDeviceLink::exchangeIsNotCutAtNameHoldingOk()
+{
+    DeviceLink link;
+    LoopbackPeer peer;
+    QVERIFY(peer.connect(link));
+    QObject::connect(peer.peer, &QTcpSocket::readyRead, peer.peer, [&] {
+        peer.peer->readAll();
+        peer.send("name Book");
+        QTimer::singleShot(150, peer.peer, [&] { peer.send("shop\r\nok\r\n"); });
+    });
+    QString answer, display;
+    QCOMPARE(link.exchange("(info,dev)", &answer, &display), DeviceLink::ExchangeResult::Ok);
+    QCOMPARE(display, QStringLiteral("name Bookshop\r\nok\r\n"));
+    QCOMPARE(answer, QStringLiteral("nameBookshopok"));
+}
+
+void TestDeviceLink::exchangeGivesUpAfterBound()
+{
+    DeviceLink link;
+    LoopbackPeer peer;
+    QVERIFY(peer.connect(link));
+    QString answer, display;
+    QElapsedTimer clock;
+    clock.start();
+    QCOMPARE(link.exchange("(get,sw)", &answer, &display, 300), DeviceLink::ExchangeResult::Timeout);
+    QVERIFY(clock.elapsed() >= 290 && clock.elapsed() < 1000);
+    QVERIFY(answer.isEmpty());
+}
+
+void TestDeviceLink::chineseNameSplitAcrossChunks()
+{
+    DeviceLink link;
+    LoopbackPeer peer;
+    QVERIFY(peer.connect(link));
+    const QByteArray name = link.encode(QStringLiteral("会议室 A"));
+    QSignalSpy done(&link, &DeviceLink::Send_ReplyComplete);
+    peer.send("name" + name.left(3));
+    QTRY_VERIFY(!link.rawBuffer.isEmpty());
+    peer.send(name.mid(3) + "\r\nok\r\n");
+    QVERIFY(done.wait(1000));
+    QCOMPARE(link.rawBuffer, QStringLiteral("name会议室 A\r\nok\r\n"));
+}
+
+void TestDeviceLink::lowDelaySetOnceConnected()
+{
+    DeviceLink link;
+    LoopbackPeer peer;
+    QVERIFY(peer.connect(link));
+    int value = 0;
+    socklen_t len = sizeof(value);
+    QCOMPARE(getsockopt(int(link.tcpSocket()->socketDescriptor()), IPPROTO_TCP, TCP_NODELAY, &value, &len), 0);
+    QVERIFY(value != 0);
+}
+
+void TestDeviceLink::vanishedPtyIsReportedOnce()
+{
+    DeviceLink link;
+    PtyPair pty;
+    QVERIFY(pty.open());
+    QVERIFY(link.openSerial(pty.slavePath, QStringLiteral("115200")));
+    QSignalSpy lost(&link, &DeviceLink::Send_SerialLost);
+    QTest::ignoreMessage(QtWarningMsg, QRegularExpression("serial port lost"));
+    pty.closeMaster();
+    QVERIFY(lost.wait(2000));
+    QVERIFY(!link.serialPort()->isOpen());
+    QTest::qWait(300);
+    QCOMPARE(lost.count(), 1);
+}
+
+QTEST_GUILESS_MAIN(TestDeviceLink)
+#include "tst_devicelink.moc"

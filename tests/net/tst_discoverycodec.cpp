@@ -1,0 +1,173 @@
+#include "netmodule/discoverycodec.h"
+#include "netmodule/netcfgclient.h"
+#include "netmodule/netsettingscheck.h"
+#include "tests/support/net_fakes.h"
+
+#include <QRandomGenerator>
+#include <QtTest>
+
+namespace {
+const QByteArray Mac = QByteArray::fromHex("84c2e4aa0b1f");
+const QByteArray Ip = QByteArray::fromHex("c0a80132"); // 192.168.1.50
+const QString MacText = QStringLiteral("84: C2: E4: AA: 0B: 1F");
+} // namespace
+
+Q_DECLARE_METATYPE(NetSettingsCheck::Result)
+
+class tst_DiscoveryCodec final : public QObject
+{
+    Q_OBJECT
+private slots:
+    void searchRequest()
+    {
+        QCOMPARE(DiscoveryCodec::searchRequestHex(), QStringLiteral("4348393132315f4346475f464c41470004"));
+        QCOMPARE(DiscoveryCodec::searchRequest().size(), DiscoveryCodec::SearchRequestSize);
+    }
+
+    void decode_data()
+    {
+        QTest::addColumn<QByteArray>("datagram");
+        QTest::addColumn<QString>("mac");
+        QTest::addColumn<QString>("ip");
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<int>("version");
+        QTest::addColumn<bool>("complete");
+
+        const QByteArray normal = netModuleReply(Mac, Ip, QByteArray("Orvex\0\0", 7), 7);
+        QTest::newRow("normal, zero bytes dropped") << normal << MacText << "192.168.1.50" << "Orvex" << 7 << true;
+        QTest::newRow("length 4: no name, version after the address")
+            << netModuleReply(Mac, Ip, {}, 9) << MacText << "192.168.1.50" << "" << 9 << true;
+
+        QByteArray noVersion = normal;
+        noVersion.chop(1);
+        QTest::newRow("version cut off") << noVersion << MacText << "192.168.1.50" << "Orvex" << -1 << false;
+        QTest::newRow("name cut short") << normal.left(36) << MacText << "192.168.1.50" << "Or" << -1 << false;
+        QTest::newRow("address cut short") << normal.left(32) << MacText << "192.168" << "" << -1 << false;
+        QTest::newRow("length byte missing") << normal.left(29) << MacText << "" << "" << -1 << false;
+        QTest::newRow("mac cut short") << normal.left(20) << "84: C2: E4" << "" << "" << -1 << false;
+        QTest::newRow("flag only") << normal.left(10) << "" << "" << "" << -1 << false;
+        QTest::newRow("empty") << QByteArray() << "" << "" << "" << -1 << false;
+
+        QByteArray oversized = netModuleReply(Mac, Ip, "Orvex", 'A');
+        oversized[29] = char(0xff);
+        QTest::newRow("length beyond the datagram") << oversized << MacText << "192.168.1.50" << "OrvexA" << -1 << false;
+        for (int length : {0, 3}) {
+            QByteArray small = normal;
+            small[29] = char(length);
+            QTest::newRow(qPrintable(QStringLiteral("length %1").arg(length)))
+                << small << MacText << "192.168.1.50" << "" << -1 << false;
+        }
+    }
+
+    void decode()
+    {
+        QFETCH(QByteArray, datagram);
+        QFETCH(QString, mac);
+        QFETCH(QString, ip);
+        QFETCH(QString, name);
+        QFETCH(int, version);
+        QFETCH(bool, complete);
+
+        const DiscoveryReply reply = DiscoveryCodec::decodeReplyHex(QString::fromLatin1(datagram.toHex()));
+        QCOMPARE(reply.macText(), mac);
+        QCOMPARE(reply.ip, ip);
+        QCOMPARE(reply.name, name);
+        QCOMPARE(reply.version, version);
+        QCOMPARE(reply.complete, complete);
+    }
+
+    // Whatever arrives on the discovery port: fields never outgrow their
+    // sizes and nothing reads past the datagram (the sanitizer build checks).
+    void randomDatagrams()
+    {
+        QRandomGenerator random(20240517);
+        for (int round = 0; round < 2000; ++round) {
+            QByteArray bytes(int(random.bounded(80)), Qt::Uninitialized);
+            for (char &byte : bytes)
+                byte = char(random.bounded(256));
+            const DiscoveryReply reply = DiscoveryCodec::decodeReply(bytes);
+            QVERIFY(reply.macBytes.size() <= DiscoveryCodec::MacSize);
+            QVERIFY(reply.ip.split(QLatin1Char('.'), Qt::SkipEmptyParts).size() <= DiscoveryCodec::IpSize);
+            QVERIFY(reply.version < 256);
+            QVERIFY(!reply.complete || bytes.size() > DiscoveryCodec::NameOffset);
+        }
+    }
+
+    void netcfgAnswer_data()
+    {
+        QTest::addColumn<QString>("collected");
+        QTest::addColumn<bool>("ok");
+        QTest::addColumn<QString>("ip");
+        QTest::addColumn<QString>("mask");
+        QTest::addColumn<QString>("gateway");
+        QTest::newRow("plain") << "ip192.168.1.50mask255.255.255.0gateway192.168.1.1ok" << true << "192.168.1.50"
+                               << "255.255.255.0" << "192.168.1.1";
+        QTest::newRow("separators stay in the values")
+            << "ip:10.0.0.2,mask:255.0.0.0,gateway:10.0.0.1,ok" << true << ":10.0.0.2," << ":255.0.0.0," << ":10.0.0.1,";
+        QTest::newRow("no ok yet") << "ip192.168.1.50mask255.255.255.0gate" << false << "" << "" << "";
+        QTest::newRow("keywords missing") << "ok" << true << "" << "" << "";
+        QTest::newRow("keywords out of order") << "mask1gateway2ip3ok" << true << "" << "1" << "2ip3";
+    }
+
+    void netcfgAnswer()
+    {
+        QFETCH(QString, collected);
+        QFETCH(bool, ok);
+        NetworkSettings settings;
+        QCOMPARE(NetcfgClient::parseAnswer(collected, settings), ok);
+        if (!ok)
+            return;
+        QTEST(settings.ip, "ip");
+        QTEST(settings.mask, "mask");
+        QTEST(settings.gateway, "gateway");
+    }
+
+    void settingsCheck_data()
+    {
+        using R = NetSettingsCheck::Result;
+        QTest::addColumn<QString>("ip");
+        QTest::addColumn<QString>("mask");
+        QTest::addColumn<QString>("gateway");
+        QTest::addColumn<R>("result");
+        const QString ip = QStringLiteral("192.168.1.50");
+        const QString mask = QStringLiteral("255.255.255.0");
+        const QString gw = QStringLiteral("192.168.1.1");
+        QTest::newRow("good") << ip << mask << gw << R::Ok;
+        QTest::newRow("blanks trimmed") << " 192.168.1.50 " << mask << gw << R::Ok;
+        QTest::newRow("leading zeros same segment") << "192.168.001.50" << mask << gw << R::Ok;
+        QTest::newRow("ip empty first") << "" << "" << "" << R::IpEmpty;
+        QTest::newRow("gateway empty") << ip << "" << "" << R::GatewayEmpty;
+        QTest::newRow("mask empty") << ip << "" << gw << R::MaskEmpty;
+        QTest::newRow("ip malformed") << "192.168.1" << mask << gw << R::IpMalformed;
+        QTest::newRow("ip all zero") << "0.0.0.0" << mask << gw << R::IpMalformed;
+        QTest::newRow("ip broadcast") << "255.255.255.255" << mask << gw << R::IpMalformed;
+        QTest::newRow("gateway malformed") << ip << mask << "192.168.1.256" << R::GatewayMalformed;
+        QTest::newRow("mask malformed") << ip << "255.255.255" << gw << R::MaskMalformed;
+        QTest::newRow("mask with a hole") << ip << "255.0.255.0" << gw << R::MaskMalformed;
+        QTest::newRow("mask 255.255.255.1") << ip << "255.255.255.1" << gw << R::MaskMalformed;
+        QTest::newRow("mask /25") << ip << "255.255.255.128" << gw << R::Ok;
+        QTest::newRow("other segment") << "192.168.2.50" << mask << gw << R::NotInLocalSegment;
+    }
+
+    void settingsCheck()
+    {
+        QFETCH(QString, ip);
+        QFETCH(QString, mask);
+        QFETCH(QString, gateway);
+        QFETCH(NetSettingsCheck::Result, result);
+        const QStringList locals{QStringLiteral("10.0.0.7"), QStringLiteral("192.168.1.10")};
+        QCOMPARE(NetSettingsCheck::check({ip, mask, gateway}, locals), result);
+    }
+
+    void thirdNumber()
+    {
+        using NetSettingsCheck::sharesThirdNumber;
+        QVERIFY(!sharesThirdNumber(QStringLiteral("192.168.1.50"), {QStringLiteral("192.168.0.10")}));
+        QVERIFY(sharesThirdNumber(QStringLiteral("192.168.1.50"), {QStringLiteral("192.168.0.10"), QStringLiteral("10.9.1.2")}));
+        QVERIFY(!sharesThirdNumber(QStringLiteral("192.168"), {QStringLiteral("192.168")}));
+        QVERIFY(!sharesThirdNumber(QStringLiteral("192.168.1.50"), {}));
+    }
+};
+
+QTEST_GUILESS_MAIN(tst_DiscoveryCodec)
+#include "tst_discoverycodec.moc"

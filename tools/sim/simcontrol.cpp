@@ -1,0 +1,315 @@
+#include "tools/sim/simcontrol.h"
+
+#include "tools/sim/simdevice.h"
+#include "tools/sim/simdiscovery.h"
+#include "tools/sim/simserver.h"
+
+#include <QCoreApplication>
+#include <QRegularExpression>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QTextCodec>
+#include <QTimer>
+
+namespace {
+
+constexpr int MaxFaultMs = 60000;
+
+bool onOff(const QString &word, bool *on)
+{
+    if (word == QLatin1String("on"))
+        *on = true;
+    else if (word == QLatin1String("off"))
+        *on = false;
+    else
+        return false;
+    return true;
+}
+
+bool milliseconds(const QString &word, int *ms)
+{
+    bool ok = false;
+    *ms = word.toInt(&ok);
+    return ok && *ms >= 0 && *ms <= MaxFaultMs;
+}
+
+bool hexBytes(const QString &text, QByteArray *bytes)
+{
+    QString hex = text;
+    hex.remove(QRegularExpression(QStringLiteral("\\s")));
+    static const QRegularExpression valid(QStringLiteral("\\A([0-9A-Fa-f]{2})+\\z"));
+    if (!valid.match(hex).hasMatch())
+        return false;
+    *bytes = QByteArray::fromHex(hex.toLatin1());
+    return true;
+}
+
+// Text after the first n words of a line, as typed.
+QString rest(const QString &line, int n)
+{
+    QString text = line.trimmed();
+    for (int i = 0; i < n; ++i) {
+        const int space = text.indexOf(QRegularExpression(QStringLiteral("\\s")));
+        text = space < 0 ? QString() : text.mid(space).trimmed();
+    }
+    return text;
+}
+
+QByteArray unescape(const QString &text)
+{
+    QByteArray out;
+    const QByteArray in = text.toUtf8();
+    for (int i = 0; i < in.size(); ++i) {
+        if (in[i] == '\\' && i + 1 < in.size()) {
+            const char c = in[++i];
+            out += c == 'r' ? '\r' : c == 'n' ? '\n' : c == 't' ? '\t' : c;
+        } else {
+            out += in[i];
+        }
+    }
+    return out;
+}
+
+} // namespace
+
+SimControl::SimControl(SimDevice *device, SimServer *server, SimDiscovery *discovery, QObject *parent)
+    : QObject(parent)
+    , m_device(device)
+    , m_server(server)
+    , m_discovery(discovery)
+{
+}
+
+bool SimControl::listen(const QHostAddress &address, quint16 port, QString *error)
+{
+    m_tcp = new QTcpServer(this);
+    if (!m_tcp->listen(address, port)) {
+        *error
+            = QStringLiteral("control %1:%2: %3").arg(address.toString()).arg(port).arg(m_tcp->errorString());
+        return false;
+    }
+    connect(m_tcp, &QTcpServer::newConnection, this, [this] {
+        while (QTcpSocket *socket = m_tcp->nextPendingConnection()) {
+            connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
+            connect(socket, &QTcpSocket::readyRead, this, [this, socket] {
+                while (socket->canReadLine()) {
+                    const QString line = QString::fromUtf8(socket->readLine(MaxLineBytes)).trimmed();
+                    if (line.isEmpty())
+                        continue;
+                    QStringList output;
+                    const QString error = execute(line, &output);
+                    for (const QString &data : qAsConst(output))
+                        socket->write(data.toUtf8() + '\n');
+                    socket->write(error.isEmpty() ? QByteArray("OK\n") : "ERR " + error.toUtf8() + '\n');
+                    socket->flush();
+                    if (line == QLatin1String("quit"))
+                        QTimer::singleShot(0, qApp, &QCoreApplication::quit);
+                }
+                if (socket->bytesAvailable() > MaxLineBytes)
+                    socket->abort();
+            });
+        }
+    });
+    return true;
+}
+
+quint16 SimControl::port() const
+{
+    return m_tcp ? m_tcp->serverPort() : 0;
+}
+
+QString SimControl::execute(const QString &line, QStringList *output)
+{
+    const QStringList words = line.split(QRegularExpression(QStringLiteral("\\s+")), Qt::SkipEmptyParts);
+    if (words.isEmpty())
+        return QStringLiteral("empty command");
+    const QString &command = words[0];
+    if (command == QLatin1String("ping") || command == QLatin1String("quit"))
+        return {};
+    if (command == QLatin1String("fault"))
+        return fault(words);
+    if (command == QLatin1String("set"))
+        return set(words, line);
+    if (command == QLatin1String("discovery"))
+        return discovery(words, line);
+    if (command == QLatin1String("state")) {
+        *output << m_device->stateLines();
+        *output << QStringLiteral("clients=%1").arg(m_server->clientCount());
+        *output << QStringLiteral("pty=%1").arg(m_server->ptyPath());
+        *output << m_discovery->stateLines();
+        return {};
+    }
+    if (command == QLatin1String("history")) {
+        if (words.value(1) == QLatin1String("clear")) {
+            m_server->clearHistory();
+            return {};
+        }
+        for (const QString &request : m_server->history())
+            *output << QStringLiteral("> ") + request;
+        return {};
+    }
+    if (command == QLatin1String("send") || command == QLatin1String("sendtext")) {
+        QByteArray bytes;
+        if (command == QLatin1String("sendtext"))
+            bytes = unescape(rest(line, 1));
+        else if (!hexBytes(rest(line, 1), &bytes))
+            return QStringLiteral("bad hex");
+        m_server->sendAll(bytes, true);
+        return {};
+    }
+    if (command == QLatin1String("poll") && words.value(1) == QLatin1String("tick")) {
+        m_device->pollTick();
+        return {};
+    }
+    if (command == QLatin1String("reset")) {
+        m_device->factoryReset();
+        return {};
+    }
+    if (command == QLatin1String("pty")) {
+        if (words.value(1) == QLatin1String("down")) {
+            m_server->closePty();
+            return {};
+        }
+        if (words.value(1) == QLatin1String("up")) {
+            QString error;
+            if (!m_server->hasPty())
+                return QStringLiteral("started without --pty");
+            if (!m_server->openPty(QString(), &error))
+                return error;
+            return {};
+        }
+        return QStringLiteral("pty up|down");
+    }
+    return QStringLiteral("unknown command %1").arg(command);
+}
+
+QString SimControl::fault(const QStringList &words)
+{
+    SimFaults &f = m_server->faults();
+    const QString kind = words.value(1);
+    const QString value = words.value(2);
+    bool on = false;
+    int ms = 0;
+    if (kind == QLatin1String("silence") && onOff(value, &on)) {
+        f.silence = on;
+        return {};
+    }
+    if (kind == QLatin1String("delay") && milliseconds(value, &ms)) {
+        f.delayMs = ms;
+        return {};
+    }
+    if (kind == QLatin1String("split")) {
+        if (value == QLatin1String("off")) {
+            f.splitAt.clear();
+            f.splitPauseMs = 0;
+            return {};
+        }
+        QVector<int> cuts;
+        for (const QString &part : value.split(QLatin1Char(','), Qt::SkipEmptyParts)) {
+            bool ok = false;
+            const int cut = part.toInt(&ok);
+            if (!ok || cut <= 0 || (!cuts.isEmpty() && cut <= cuts.last()))
+                return QStringLiteral("split positions must rise from 1");
+            cuts << cut;
+        }
+        if (cuts.isEmpty() || !milliseconds(words.value(3, QStringLiteral("0")), &ms))
+            return QStringLiteral("fault split <p1,p2,...> <pause ms> | off");
+        f.splitAt = cuts;
+        f.splitPauseMs = ms;
+        return {};
+    }
+    if (kind == QLatin1String("garbage")) {
+        QByteArray bytes;
+        if (!hexBytes(words.mid(2).join(QString()), &bytes))
+            return QStringLiteral("bad hex");
+        f.garbageOnce = bytes;
+        return {};
+    }
+    if (kind == QLatin1String("drop")) {
+        m_server->dropClients();
+        return {};
+    }
+    if (kind == QLatin1String("chatter")) {
+        if (value == QLatin1String("off")) {
+            m_server->setChatter(0);
+            return {};
+        }
+        if (!milliseconds(value, &ms) || ms == 0)
+            return QStringLiteral("fault chatter <ms> | off");
+        m_server->setChatter(ms);
+        return {};
+    }
+    if (kind == QLatin1String("clear")) {
+        f = SimFaults();
+        m_server->setChatter(0);
+        return {};
+    }
+    return QStringLiteral("unknown or malformed fault");
+}
+
+QString SimControl::set(const QStringList &words, const QString &line)
+{
+    const QString what = words.value(1);
+    const QString value = words.value(2);
+    if (what == QLatin1String("model"))
+        return m_device->setModel(value) ? QString() : QStringLiteral("unknown model");
+    if (what == QLatin1String("type"))
+        return m_device->setType(value) ? QString() : QStringLiteral("unknown type");
+    if (what == QLatin1String("name")) {
+        const QString name = rest(line, 2);
+        if (name.isEmpty())
+            return QStringLiteral("empty name");
+        m_device->setName(QTextCodec::codecForName("GB2312")->fromUnicode(name));
+        return {};
+    }
+    if (what == QLatin1String("status") && (value == QLatin1String("in") || value == QLatin1String("out")))
+        return m_device->setStatus(value == QLatin1String("in"), words.value(3))
+            ? QString()
+            : QStringLiteral("bad status");
+    if (what == QLatin1String("baud"))
+        return m_device->setBaud(value.toInt()) ? QString() : QStringLiteral("bad rate");
+    if (what == QLatin1String("netcfg"))
+        return m_device->setNetwork(value, words.value(3), words.value(4)) ? QString()
+                                                                           : QStringLiteral("bad address");
+    if (what == QLatin1String("version"))
+        return m_device->setVersion(value, words.value(3)) ? QString() : QStringLiteral("bad version");
+    if (what == QLatin1String("hdcp")) {
+        bool on = false;
+        if (!onOff(words.value(3), &on) || !m_device->setHdcp(value.toInt(), on))
+            return QStringLiteral("set hdcp <output> on|off");
+        return {};
+    }
+    return QStringLiteral("unknown setting");
+}
+
+QString SimControl::discovery(const QStringList &words, const QString &line)
+{
+    const QString what = words.value(1);
+    if (what == QLatin1String("add")) {
+        SimDiscovery::Module module;
+        QString error;
+        if (!SimDiscovery::parseModule(rest(line, 2), &module, &error))
+            return error;
+        m_discovery->addModule(module);
+        return {};
+    }
+    if (what == QLatin1String("addraw")) {
+        SimDiscovery::Module module;
+        if (!hexBytes(rest(line, 2), &module.raw))
+            return QStringLiteral("bad hex");
+        m_discovery->addModule(module);
+        return {};
+    }
+    if (what == QLatin1String("clear")) {
+        m_discovery->clearModules();
+        return {};
+    }
+    if (what == QLatin1String("dup")) {
+        bool on = false;
+        if (!onOff(words.value(2), &on))
+            return QStringLiteral("discovery dup on|off");
+        m_discovery->setDuplicates(on);
+        return {};
+    }
+    return QStringLiteral("discovery add|addraw|clear|dup");
+}

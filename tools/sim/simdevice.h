@@ -1,0 +1,157 @@
+#pragma once
+
+#include <QByteArray>
+#include <QMap>
+#include <QObject>
+#include <QString>
+#include <QStringList>
+#include <QTimer>
+#include <QVector>
+
+// The matrix switcher itself: its state and the answer to every request of the
+// command vocabulary. Transports (TCP, pty) hand it complete requests "(...)"
+// and send back what it answers; file data after an update announcement is
+// collected by the transport and handed over whole.
+class SimDevice final : public QObject
+{
+    Q_OBJECT
+    Q_DISABLE_COPY(SimDevice)
+public:
+    static constexpr int SceneCount = 32;
+    static constexpr int MaxPorts = 16;
+    static constexpr int MinPorts = 2;
+    static constexpr int SplitGroups = 4;
+    static constexpr int WindowsPerGroup = 4;
+    static constexpr int DefaultBaud = 115200;
+    static constexpr int DefaultPollSeconds = 10;
+    static constexpr int DefaultOutputResolution = 2; // 1920x1080@60Hz
+    static constexpr int DefaultEdidCode = 6; // 1920x1080@60Hz PCM 2CH
+    static constexpr int MaxEdidCode = 28;
+    static constexpr int CustomEdidSlots = 4;
+    static constexpr int MaxLevel = 100; // brightness, contrast
+    static constexpr int DefaultLevel = 50;
+    static constexpr int MaxNameBytes = 32;
+    static constexpr int MaxSubtitleBytes = 45; // 15 GB2312 characters
+    static constexpr int MaxPollSeconds = 3600;
+
+    enum class Transfer { None, Firmware, Edid };
+
+    struct Outcome
+    {
+        QByteArray answer;
+        Transfer transfer = Transfer::None;
+    };
+
+    explicit SimDevice(QObject *parent = nullptr);
+
+    static const QStringList &models();
+    static const QStringList &deviceTypes();
+
+    bool setModel(const QString &model);
+    bool setType(const QString &type);
+    QString model() const { return m_model; }
+    QString type() const { return m_type; }
+
+    // Answers one request; the request includes its parentheses.
+    Outcome handle(const QByteArray &request);
+    // Result of a firmware transfer after its check code (true: accepted).
+    void firmwareReceived(qint64 payloadBytes, bool checkOk);
+    // An EDID file collected after "(update,edid,n)"; returns the confirmation.
+    QByteArray edidReceived(const QByteArray &data);
+
+    int inBaud() const { return m_inBaud; }
+    QString ip() const { return m_ip; }
+
+    // Control-channel access.
+    bool setStatus(bool inputs, const QString &status);
+    bool setBaud(int rate);
+    bool setNetwork(const QString &ip, const QString &mask, const QString &gateway);
+    void setName(const QByteArray &name) { m_name = name; }
+    bool setVersion(const QString &which, const QString &version);
+    bool setHdcp(int output, bool on);
+    void pollTick();
+    void factoryReset();
+    QStringList stateLines() const;
+
+    static bool isIPv4(const QString &text);
+    static bool isMask(const QString &text);
+
+signals:
+    // Text the device sends on its own (scene polling), to every client.
+    void unsolicited(const QByteArray &bytes);
+    // The network address changed (the module's discovery answer follows it).
+    void networkChanged(const QString &ip);
+
+private:
+    struct Subtitle
+    {
+        bool on = false;
+        int position = 1;
+        int colour = 2;
+        QByteArray text;
+    };
+    struct SplitGroup
+    {
+        int mode = 0;
+        QVector<int> windows = QVector<int>(WindowsPerGroup, 1);
+    };
+
+    void resizePorts();
+    int splitGroups() const;
+    bool hasExternalAudio() const;
+    bool hasCec() const;
+    QStringList routeLines(const QVector<int> &outputs) const;
+    QByteArray signalStatus() const;
+    QByteArray deviceInfo() const;
+    QByteArray versions() const;
+    QByteArray network() const;
+    QByteArray subtitle(int port) const;
+    QByteArray sceneState(int scene) const;
+    QByteArray pollingList() const;
+    bool validUpdateTarget(bool mcu, int target) const;
+    void applyScene(int scene);
+
+    QString m_model;
+    QString m_type;
+    int m_inputs = 4;
+    int m_outputs = 4;
+    QVector<int> m_route;
+    QVector<QVector<int>> m_scenes = QVector<QVector<int>>(SceneCount);
+    QByteArray m_name;
+    int m_inBaud = DefaultBaud;
+    int m_outBaud = DefaultBaud;
+    QString m_ip;
+    QString m_mask;
+    QString m_gateway;
+    bool m_standby = false;
+    bool m_locked = false;
+    bool m_polling = false;
+    QVector<int> m_pollList;
+    int m_pollSeconds = DefaultPollSeconds;
+    int m_pollNext = 0;
+    QTimer m_pollTimer;
+    QString m_inStatus;
+    QString m_outStatus;
+    QVector<int> m_edid;
+    QMap<int, QByteArray> m_customEdid;
+    int m_edidSlotPending = 0;
+    QVector<int> m_outRes;
+    QVector<int> m_outFormat;
+    QVector<int> m_brightness;
+    QVector<int> m_contrast;
+    QVector<bool> m_extAudio;
+    QVector<bool> m_hdcp;
+    int m_wallRows = 0;
+    int m_wallCols = 0;
+    QMap<int, QPair<int, int>> m_wallPos;
+    int m_borderFirst = 0;
+    int m_borderSecond = 0;
+    int m_wallSource = 0;
+    QVector<SplitGroup> m_split = QVector<SplitGroup>(SplitGroups);
+    QVector<Subtitle> m_subtitles;
+    QString m_versionControl = QStringLiteral("v1.2.0");
+    QString m_versionReceiver = QStringLiteral("v2.0.1");
+    QString m_versionTransmitter = QStringLiteral("v2.0.3");
+    QString m_lastUpdate;
+    QString m_lastTransfer;
+};

@@ -1,0 +1,70 @@
+#include "my_toolbutton.h"
+
+#include "app/commonlyused.h"
+#include "widgets/buttontext.h"
+#include "widgets/mylineedit.h"
+
+#include <QMouseEvent>
+
+namespace {
+constexpr int LanguageEnglish = 1;
+}
+
+my_ToolButton::my_ToolButton(QWidget *parent) : QToolButton(parent)
+{
+    setContextMenuPolicy(Qt::NoContextMenu);
+    m_editor = new MyLineEdit(this);
+    m_editor->setObjectName(QStringLiteral("lineEdit_Rename"));
+    m_editor->hide();
+    connect(m_editor, &MyLineEdit::renamefinished, this, &my_ToolButton::m_ReName);
+}
+
+void my_ToolButton::mouseDoubleClickEvent(QMouseEvent *event)
+{
+    if (event->button() == Qt::LeftButton)
+        startRename();
+    // The double-click also counts as an ordinary press.
+    QToolButton::mouseDoubleClickEvent(event);
+}
+
+void my_ToolButton::startRename()
+{
+    m_oldText = text();
+    m_editor->setState(MyLineEdit::Accepted);
+    m_editor->setMaxLength(CommonlyUsed::getLanguageIndex() == LanguageEnglish ? ButtonText::InputMaxLengthEnglish
+                                                                               : ButtonText::InputMaxLength);
+    m_editor->setText(ButtonText::unescape(ButtonText::withoutLineBreaks(m_oldText)));
+    m_editing = true;
+    emit sendLineEdit(this, m_editor, 1);
+    m_editor->setGeometry(rect());
+    m_editor->show();
+    m_editor->setFocus();
+    m_editor->selectAll();
+}
+
+void my_ToolButton::m_ReName(int num)
+{
+    // Enter, then the focus loss of the hidden editor, report twice: act once.
+    if (!m_editing)
+        return;
+    m_editing = false;
+    if (num == MyLineEdit::FinishCancel) {
+        setText(m_oldText);
+        closeEditor();
+        return;
+    }
+    const QString plain = ButtonText::withoutLineBreaks(m_editor->text());
+    if (plain.isEmpty()) {
+        closeEditor();
+        return;
+    }
+    setText(ButtonText::escape(ButtonText::wrapChannelName(plain)));
+    closeEditor();
+    emit send_Input_signal();
+}
+
+void my_ToolButton::closeEditor()
+{
+    m_editor->clear();
+    m_editor->hide();
+}

@@ -1,0 +1,41 @@
+#pragma once
+
+#include <QToolButton>
+
+class MyLineEdit;
+class QLineEdit;
+
+// Input or output button that the operator renames in place by a left
+// double-click. The name is wrapped after 8 characters.
+class my_ToolButton final : public QToolButton
+{
+    Q_OBJECT
+public:
+    explicit my_ToolButton(QWidget *parent = nullptr);
+
+    MyLineEdit *editor() const { return m_editor; }
+    QString oldText() const { return m_oldText; }
+    bool isEditing() const { return m_editing; }
+    // Opens the in-place editor, as a left double-click does.
+    void startRename();
+
+signals:
+    // A rename was accepted and the button shows the new name.
+    void send_Input_signal();
+    // The editor opened: number 1 (input/output button).
+    void sendLineEdit(my_ToolButton *nToolButton, QLineEdit *nlineEdit, int number);
+
+public slots:
+    // 1 accept the editor's text, 2 restore the previous name.
+    void m_ReName(int num);
+
+protected:
+    void mouseDoubleClickEvent(QMouseEvent *event) override;
+
+private:
+    void closeEditor();
+
+    MyLineEdit *m_editor = nullptr;
+    QString m_oldText;
+    bool m_editing = false;
+};
