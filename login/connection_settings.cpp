@@ -462,8 +462,12 @@ void Connection_Settings::keyPressEvent(QKeyEvent *event)
 
 void Connection_Settings::paintEvent(QPaintEvent *event)
 {
-    QPainterPath path;
-    path.addRoundedRect(QRectF(rect()), CornerRadius, CornerRadius);
-    setMask(QRegion(path.toFillPolygon().toPolygon()));
+    // The mask only changes with the size; setting it on every paint is waste.
+    if (m_maskSize != size()) {
+        m_maskSize = size();
+        QPainterPath path;
+        path.addRoundedRect(QRectF(rect()), CornerRadius, CornerRadius);
+        setMask(QRegion(path.toFillPolygon().toPolygon()));
+    }
     FBaseDialog::paintEvent(event);
 }

@@ -4,6 +4,7 @@
 #include "widgets/fbasedialog.h"
 
 #include <QList>
+#include <QSize>
 #include <QString>
 
 #include <functional>
@@ -101,4 +102,5 @@ private:
     bool m_animationIdle = false;
     bool m_closing = false;
     QString m_lastToastText;
+    QSize m_maskSize;
 };

@@ -4,6 +4,7 @@
 #include "widgets/fbasedialog.h"
 
 #include <QPointer>
+#include <QSize>
 #include <QString>
 
 class QSerialPort;
@@ -111,4 +112,5 @@ private:
     bool m_settingPassword = false;
     bool m_entryAnimated = false;
     QString m_lastToastText;
+    QSize m_maskSize;
 };

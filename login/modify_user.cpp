@@ -193,8 +193,12 @@ void Modify_User::on_pushButton_Cancel_clicked()
 
 void Modify_User::paintEvent(QPaintEvent *event)
 {
-    QPainterPath path;
-    path.addRoundedRect(QRectF(rect()), CornerRadius, CornerRadius);
-    setMask(QRegion(path.toFillPolygon().toPolygon()));
+    // The mask only changes with the size; setting it on every paint is waste.
+    if (m_maskSize != size()) {
+        m_maskSize = size();
+        QPainterPath path;
+        path.addRoundedRect(QRectF(rect()), CornerRadius, CornerRadius);
+        setMask(QRegion(path.toFillPolygon().toPolygon()));
+    }
     FBaseDialog::paintEvent(event);
 }

@@ -2,6 +2,7 @@
 
 #include "widgets/fbasedialog.h"
 
+#include <QSize>
 #include <QString>
 
 class QLineEdit;
@@ -63,4 +64,5 @@ private:
     QTimer *m_timer2 = nullptr;
     QTimer *m_timer3 = nullptr;
     QString m_lastToastText;
+    QSize m_maskSize;
 };

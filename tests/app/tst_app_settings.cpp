@@ -131,7 +131,8 @@ void TestAppSettings::corruptFileReadsDefaults()
     QVERIFY(QDir().mkpath(SC::loginSystemDir()));
     QFile file(SC::filePath(SC::File::ConnectType));
     QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(QByteArray("\x00\xff[[[\n=\x01\x02junk\n[connect_type\nType", 34));
+    static const char garbage[] = "\x00\xff[[[\n=\x01\x02junk\n[connect_type\nType";
+    file.write(garbage, sizeof garbage - 1);
     file.close();
     const QString mode = SC::readString(SC::Keys::ConnectionMode);
     Q_UNUSED(mode) // whatever the parser salvages; it must not crash

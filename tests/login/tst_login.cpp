@@ -57,6 +57,7 @@ private:
 
     QScopedPointer<QTemporaryDir> m_dir;
     QTcpServer m_device;
+    QPointer<Login_Interface> m_current;
 };
 
 void tst_Login::initTestCase()
@@ -77,13 +78,14 @@ void tst_Login::init()
 
 void tst_Login::cleanup()
 {
-    delete Login_Interface::getInstance();
+    delete m_current;
 }
 
 Login_Interface *tst_Login::freshDialog()
 {
-    delete Login_Interface::getInstance();
-    return Login_Interface::getInstance();
+    delete m_current;
+    m_current = Login_Interface::getInstance();
+    return m_current;
 }
 
 void tst_Login::useTcpDevice()
@@ -235,7 +237,8 @@ void tst_Login::passwordChangeThenRelogin()
     QTreeView tree(&mainWindow);
     UserManagement users(&tree, &mainWindow);
     QSignalSpy changed(&users, &UserManagement::Send_Account_Password_Modified_Successfully);
-    const QModelIndex adminIndex = users.model()->index(0, 0).child(0, 0).child(0, 0);
+    QStandardItemModel *model = users.model();
+    const QModelIndex adminIndex = model->index(0, 0, model->index(0, 0, model->index(0, 0)));
     QCOMPARE(adminIndex.data().toString(), QStringLiteral("admin"));
 
     QTimer::singleShot(0, this, [] {
@@ -289,12 +292,14 @@ void tst_Login::rootItemOpensEmptyEditor()
 
 void tst_Login::singletonSurvivesDeletion()
 {
-    Login_Interface *first = Login_Interface::getInstance();
+    Login_Interface *first = freshDialog();
     QCOMPARE(Login_Interface::getInstance(), first);
     first->deleteLater();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QVERIFY(m_current.isNull());
     Login_Interface *second = Login_Interface::getInstance();
     QVERIFY(second);
+    m_current = second;
     // A usable dialog, not freed memory (ASan would catch a dangling pointer).
     QCOMPARE(second->windowTitle(), QStringLiteral("用户登录"));
 }
