@@ -33,6 +33,8 @@ DeviceLink::DeviceLink(QObject *parent)
     resetDecoder();
 
     m_receiveTimer.setSingleShot(true);
+    // A coarse timer may fire 5 % early, cutting a slow serial answer.
+    m_receiveTimer.setTimerType(Qt::PreciseTimer);
     m_reconnectTimer.setInterval(ReconnectIntervalMs);
 
     connect(&m_receiveTimer, &QTimer::timeout, this, &DeviceLink::Send_ReplyComplete);

@@ -158,15 +158,6 @@ private slots:
         const QStringList locals{QStringLiteral("10.0.0.7"), QStringLiteral("192.168.1.10")};
         QCOMPARE(NetSettingsCheck::check({ip, mask, gateway}, locals), result);
     }
-
-    void thirdNumber()
-    {
-        using NetSettingsCheck::sharesThirdNumber;
-        QVERIFY(!sharesThirdNumber(QStringLiteral("192.168.1.50"), {QStringLiteral("192.168.0.10")}));
-        QVERIFY(sharesThirdNumber(QStringLiteral("192.168.1.50"), {QStringLiteral("192.168.0.10"), QStringLiteral("10.9.1.2")}));
-        QVERIFY(!sharesThirdNumber(QStringLiteral("192.168"), {QStringLiteral("192.168")}));
-        QVERIFY(!sharesThirdNumber(QStringLiteral("192.168.1.50"), {}));
-    }
 };
 
 QTEST_GUILESS_MAIN(tst_DiscoveryCodec)

@@ -146,16 +146,6 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(channelSpy.count(), 2, SignalWaitMs);
         QCOMPARE(spy.count(), 2);
     }
-
-    void closedChannelRefusesToSend()
-    {
-        NetFakeDiscovery module;
-        channel->setDestinationPort(module.port());
-        QVERIFY(channel->udpBind(Loopback));
-        channel->udpClose();
-        QByteArray answer;
-        QVERIFY(!channel->sendDataBroadcast(Loopback, Request, answer, UdpCommunication::AsynchronousMode));
-    }
 };
 
 QTEST_GUILESS_MAIN(tst_UdpCommunication)
