@@ -183,6 +183,8 @@ void tst_ConnectionSettings::failedBindReported()
     CommonlyUsed::ver_minor = 1;
     m_dialog = new Connection_Settings();
     m_dialog->Get_SetDefaults(QString(), QString(), QString(), QString());
+    // The opening search on 127.0.0.1 went out; wait for it to arrive.
+    QTRY_COMPARE(m_discovery->received().size(), 1);
     auto *locals = child<QComboBox>("comboBox_LocalIp");
     locals->addItem(QStringLiteral("192.0.2.77"));
     locals->setCurrentText(QStringLiteral("192.0.2.77"));
