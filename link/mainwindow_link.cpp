@@ -1,6 +1,7 @@
 // MainWindow: the device link (open, send, receive, heartbeat, loss paths).
 #include "mainwindow/mainwindow.h"
 
+#include <QCoreApplication>
 #include <QDebug>
 #include <QElapsedTimer>
 #include <QEventLoop>
@@ -229,7 +230,9 @@ bool MainWindow::sendDataDevice(const QString command, QString &answer, QString 
     if (!heartbeatPending)
         TextEdit_Message_Display(1, command);
 
-    CommonlyUsed::Delay_MSec(ExchangeSettleMs);
+    // Lets what is already queued run before the device is read (the fixed
+    // 5 ms pause cost every exchange more than the device's own answer time).
+    QCoreApplication::processEvents();
     QIODevice *device = currentDevice();
     if (!device || !device->isOpen()) {
         clearLinkBusy(token);

@@ -17,6 +17,7 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QParallelAnimationGroup>
+#include <QPointer>
 #include <QPropertyAnimation>
 #include <QSerialPort>
 #include <QSerialPortInfo>
@@ -392,7 +393,7 @@ void Connection_Settings::on_pushButtonNetWorkSet_clicked()
 {
     UdpCommunication *channel = UdpCommunication::getInstance();
     disconnect(channel, &UdpCommunication::setReceiveData, this, &Connection_Settings::getReceiveData);
-    auto *search = new SearchModule(this);
+    QPointer<SearchModule> search = new SearchModule(this);
     if (!ModuleSearch::bindChannel(ui->comboBox_LocalIp->currentText()))
         qWarning() << "Connection settings: cannot bind the UDP channel to" << ui->comboBox_LocalIp->currentText();
     search->exec();

@@ -77,7 +77,6 @@ void Login_Interface::initData()
 
 void Login_Interface::initFilesAndWidgets()
 {
-    setStyleSheet(QString());
     CommonlyUsed::Load_stylesheet(this, QStringLiteral(":/QSS/QSS/Login.qss"));
 
     if (LoginFiles::createDefaultFiles()) {

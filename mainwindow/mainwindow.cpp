@@ -22,6 +22,7 @@
 #include "app/commonlyused.h"
 #include "app/platform.h"
 #include "app/settingscatalogue.h"
+#include "app/singleinstance.h"
 #include "link/dispatch/replydispatcher.h"
 #include "link/transport/devicelink.h"
 #include "ui_mainwindow.h"
@@ -34,10 +35,6 @@
 #if __has_include("login/usermanagement.h")
 #include "login/usermanagement.h"
 #define TRIVANE_HAS_USER_MANAGEMENT 1
-#endif
-#if __has_include("app/restarthelper.h")
-#include "app/restarthelper.h"
-#define TRIVANE_HAS_RESTART_HELPER 1
 #endif
 
 namespace {
@@ -240,6 +237,11 @@ void MainWindow::applyAccountRestrictions()
 
 // ---- connection settings ----------------------------------------------------
 
+void MainWindow::setSingleInstanceGuard(SingleInstance *guard)
+{
+    m_singleInstance = guard;
+}
+
 void MainWindow::setPortname(const QString &name)
 {
     portName = name;
@@ -405,12 +407,8 @@ void MainWindow::logoutSystem()
 {
     errorDialogShown = 1;
     saveNames();
-    bool started = false;
-#ifdef TRIVANE_HAS_RESTART_HELPER
-    started = RestartHelper::restartDetached();
-#else
-    started = restartHook ? restartHook() : false;
-#endif
+    // The listener stops first so that the new copy does not find this one.
+    const bool started = restartHook ? restartHook() : restartApplication(m_singleInstance);
     if (!started) {
         errorDialogShown = 0;
         showLinkError(tr("程序重启失败！"), ErrorDialogCloseMs);

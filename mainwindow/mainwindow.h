@@ -24,6 +24,7 @@ class QTcpSocket;
 class QTimer;
 
 class DispatchSink;
+class SingleInstance;
 class ReplyDispatcher;
 class Information_Tips;
 class Waiting_Interface;
@@ -51,6 +52,8 @@ public:
     ~MainWindow() override;
 
     // ---- connection settings (from login) --------------------------------
+    // The single-instance listener that log-out stops before the new copy starts.
+    void setSingleInstanceGuard(SingleInstance *guard);
     void setPortname(const QString &name);
     void setMyBaud_Rate(const QString &rate);
     void setIP_Address(const QString &ip);
@@ -164,7 +167,6 @@ public:
     static constexpr int LinkBusyClearMs = 2000;
     static constexpr int ReplyWaitStepMs = 100;
     static constexpr int ReplyWaitSteps = 30;
-    static constexpr int ExchangeSettleMs = 5;
     static constexpr int WaitRecheckMs = 10;
 
     // The received text without the heartbeat's signal-status answer.
@@ -286,6 +288,7 @@ private:
     QMenu *m_subtitleMenu = nullptr;
     QCompleter *m_completer = nullptr;
     QPointer<QLabel> m_clickEffect;
+    SingleInstance *m_singleInstance = nullptr;
     QAction *m_subtitleAction = nullptr;
     QPropertyAnimation *m_fadeIn = nullptr;
     QString m_lastToast;

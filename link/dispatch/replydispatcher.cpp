@@ -63,6 +63,30 @@ QString withoutLineBreaks(QString text)
     return text;
 }
 
+bool isDropped(QChar c)
+{
+    return c == QLatin1Char(' ') || c == QLatin1Char('\r') || c == QLatin1Char('\n');
+}
+
+// The received form of `name`: the tail of `rawBefore` that compacts to it.
+// Another answer (a heartbeat's) may run in front of the name in the raw text.
+std::optional<QString> receivedName(const QString &rawBefore, const QString &name)
+{
+    int kept = 0;
+    int at = rawBefore.size();
+    while (at > 0 && kept < name.size()) {
+        --at;
+        if (!isDropped(rawBefore.at(at)))
+            ++kept;
+    }
+    if (kept != name.size())
+        return std::nullopt;
+    const QString candidate = withoutLineBreaks(rawBefore.mid(at)).trimmed();
+    if (Protocol::compact(candidate) != name)
+        return std::nullopt;
+    return candidate;
+}
+
 } // namespace
 
 ReplyDispatcher::ReplyDispatcher(DispatchSink &sink, QObject *parent) : QObject(parent), m_sink(sink) {}
@@ -364,11 +388,10 @@ void ReplyDispatcher::deviceInfo(const QString &work, const QString &raw)
     if (const auto name = Protocol::textBefore(work, system)) {
         QString shown = *name;
         // The received text still has the blanks of "Meeting Room"; use it
-        // when it is the same name.
-        if (const auto rawName = Protocol::textBefore(raw, system)) {
-            const QString candidate = withoutLineBreaks(*rawName).trimmed();
-            if (Protocol::compact(candidate) == *name)
-                shown = candidate;
+        // when it holds the same name.
+        if (const auto rawBefore = Protocol::textBefore(raw, system)) {
+            if (const auto received = receivedName(*rawBefore, *name))
+                shown = *received;
         }
         m_sink.setDeviceName(shown);
     }

@@ -176,6 +176,9 @@ void tst_Dispatch::deviceNameKeepsBlanks_data()
     QTest::newRow("no raw text") << "MeetingRoomsystemonunlockok" << QString() << "MeetingRoom";
     QTest::newRow("raw from another answer") << "MeetingRoomsystemonunlockok" << "Hall A\r\nsystemon\r\n"
                                              << "MeetingRoom";
+    QTest::newRow("heartbeat answer in front")
+        << "ch4x4inYYYYoutYYYYokMeetingRoomsystemonunlockok"
+        << "ch4x4\r\ninYYYY\r\noutYYYY\r\nok\r\nMeeting Room\r\nsystemon\r\nunlock\r\nok\r\n" << "Meeting Room";
     QTest::newRow("Chinese name") << QString::fromUtf8("会议室systemonlockok")
                                   << QString::fromUtf8(" 会议室 \r\nsystemon\r\nlock\r\nok\r\n") << QString::fromUtf8("会议室");
 }
