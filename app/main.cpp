@@ -1,6 +1,9 @@
 #include "app/crashhandler.h"
 #include "app/singleinstance.h"
 #include "app/stmsglogger.h"
+#include "app/windowfit.h"
+#include "login/login_interface.h"
+#include "mainwindow/mainwindow.h"
 
 #include "resources/trivaneresources.h"
 
@@ -15,15 +18,48 @@ namespace {
 constexpr int StartupLogLevel = 3;
 constexpr int LogKeepDays = 30;
 
-// Steps 8-14 (login dialog, main window, link, fit and centre with
-// fitAndCentreOnPrimaryScreen(), event loop) go here once the login dialog and
-// the main window exist. Returns the process's exit code.
+// Login, then the main window with the chosen connection. Returns the
+// process's exit code.
 int runSession(QApplication &app, SingleInstance &guard)
 {
-    Q_UNUSED(app)
-    Q_UNUSED(guard)
+    Login_Interface *login = Login_Interface::getInstance();
     CrashHandler::install();
-    return 0;
+    guard.setActivationWindow(login);
+
+    if (login->exec() != QDialog::Accepted) {
+        login->close();
+        QCoreApplication::exit(0);
+        return 0;
+    }
+
+    MainWindow *window = MainWindow::getInstance();
+    window->setSingleInstanceGuard(&guard);
+    guard.setActivationWindow(window);
+
+    const QString mode = login->getConnection_Mode();
+    if (mode == QLatin1String("SerialPort")) {
+        window->loadLanguage();
+        window->setPortname(login->getPortname());
+        window->setMyBaud_Rate(login->getMyBaud_Rate());
+        window->Open_Serial_Port(1);
+    } else if (mode == QLatin1String("TCP")) {
+        window->loadLanguage();
+        window->setIP_Address(login->getIP_Address());
+        window->setLocalIPAddress(login->getLocalIPAddress());
+        window->setPort_Number(login->getPort_Number());
+        window->Connect_TCP_Server();
+    } else {
+        qWarning() << "unknown connection mode" << mode << "- the main window opens without a link";
+    }
+
+    fitAndCentreOnPrimaryScreen(window);
+    window->show();
+
+    CrashHandler::install();
+    login->deleteLater();
+    const int code = app.exec();
+    delete window;
+    return code;
 }
 
 } // namespace

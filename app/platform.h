@@ -56,5 +56,6 @@ bool applyStoredLanguage(int deviceTypeIndex);
 
 // Keeps the window above all others, or releases it.
 void setTopmost(QWidget *window, bool on);
+bool isTopmost(const QWidget *window);
 
 } // namespace Platform

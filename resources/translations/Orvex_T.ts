@@ -1,4 +1,630 @@
 <?xml version="1.0" encoding="utf-8"?>
 <!DOCTYPE TS>
 <TS version="2.1" language="en_US" sourcelanguage="zh_CN">
+<context>
+    <name>Connection_Settings</name>
+    <message>
+        <source>连接设置</source>
+        <translation>Network Configuration</translation>
+    </message>
+    <message>
+        <source>通信方式</source>
+        <translation>Connection Port</translation>
+    </message>
+    <message>
+        <source>目的IP地址</source>
+        <translation>Device IP Address</translation>
+    </message>
+    <message>
+        <source>网络设置</source>
+        <translation>Discover</translation>
+    </message>
+    <message>
+        <source>本地IP地址</source>
+        <translation>Local IP Address</translation>
+    </message>
+    <message>
+        <source>端口号</source>
+        <translation>Port</translation>
+    </message>
+    <message>
+        <source>请输入目标端口</source>
+        <translation>Enter the target port</translation>
+    </message>
+    <message>
+        <source>确定</source>
+        <translation>Confirm</translation>
+    </message>
+    <message>
+        <source>取消</source>
+        <translation>Cancel</translation>
+    </message>
+    <message>
+        <source>串口号</source>
+        <translation>Serial Port</translation>
+    </message>
+    <message>
+        <source>波特率</source>
+        <translation>Baud Rate</translation>
+    </message>
+    <message>
+        <source>COM口</source>
+        <translation>Serial Port</translation>
+    </message>
+    <message>
+        <source>数据接收失败!</source>
+        <translation>Data reception failed!</translation>
+    </message>
+    <message>
+        <source>波特率正确！</source>
+        <translation>The baud rate is correct!</translation>
+    </message>
+    <message>
+        <source>波特率错误！</source>
+        <translation>Baud rate error!</translation>
+    </message>
+    <message>
+        <source>串口不能为空！</source>
+        <translation>Serial port cannot be empty!</translation>
+    </message>
+    <message>
+        <source>IP重复，请修改！</source>
+        <translation>IP duplicate, please modify!</translation>
+    </message>
+    <message>
+        <source>请先搜索并选择目的IP地址！</source>
+        <translation>Please search for and select the device IP address first!</translation>
+    </message>
+    <message>
+        <source>请选择相同网段IP!</source>
+        <translation>Select the same network segment!</translation>
+    </message>
+</context>
+<context>
+    <name>Information_Tips</name>
+    <message>
+        <source>错误</source>
+        <translation>Error</translation>
+    </message>
+    <message>
+        <source>确定</source>
+        <translation>OK</translation>
+    </message>
+</context>
+<context>
+    <name>Inquiry_Tips</name>
+    <message>
+        <source>提示</source>
+        <translation>Notice</translation>
+    </message>
+    <message>
+        <source>确定</source>
+        <translation>OK</translation>
+    </message>
+    <message>
+        <source>取消</source>
+        <translation>Cancel</translation>
+    </message>
+</context>
+<context>
+    <name>Login_Interface</name>
+    <message>
+        <source>用户登录</source>
+        <translation>Login</translation>
+    </message>
+    <message>
+        <source>用户名</source>
+        <translation>User Name</translation>
+    </message>
+    <message>
+        <source>请输入用户名</source>
+        <translation>Please enter user name</translation>
+    </message>
+    <message>
+        <source>密码</source>
+        <translation>Password</translation>
+    </message>
+    <message>
+        <source>请输入密码</source>
+        <translation>Please enter password</translation>
+    </message>
+    <message>
+        <source>类型</source>
+        <translation>Type</translation>
+    </message>
+    <message>
+        <source>记住密码</source>
+        <translation>Remember Password</translation>
+    </message>
+    <message>
+        <source>连接设置</source>
+        <translation>Network Config</translation>
+    </message>
+    <message>
+        <source>登录</source>
+        <translation>Login</translation>
+    </message>
+    <message>
+        <source>退出</source>
+        <translation>Exit</translation>
+    </message>
+    <message>
+        <source>默认账号: admin</source>
+        <translation>Default: admin</translation>
+    </message>
+    <message>
+        <source>默认密码: 739204</source>
+        <translation>Default: 739204</translation>
+    </message>
+    <message>
+        <source>请设置连接方式！</source>
+        <translation>Please set the connection method!</translation>
+    </message>
+    <message>
+        <source>串口名为空！</source>
+        <translation>Serial port name is empty!</translation>
+    </message>
+    <message>
+        <source>串口打开失败(被占用)</source>
+        <translation>Serial port opening failed (occupied)</translation>
+    </message>
+    <message>
+        <source>连接板卡失败！</source>
+        <translation>Failed to connect the card!</translation>
+    </message>
+    <message>
+        <source>账号不能为空！</source>
+        <translation>Account cannot be empty!</translation>
+    </message>
+    <message>
+        <source>密码不能为空！</source>
+        <translation>Password cannot be empty!</translation>
+    </message>
+    <message>
+        <source>输入账号错误！</source>
+        <translation>Input account number error!</translation>
+    </message>
+    <message>
+        <source>输入密码错误！</source>
+        <translation>Password input error!</translation>
+    </message>
+</context>
+<context>
+    <name>MainWindow</name>
+    <message>
+        <source>Trivane</source>
+        <translation>Trivane</translation>
+    </message>
+    <message>
+        <source>信号切换</source>
+        <translation>Signal Switching</translation>
+    </message>
+    <message>
+        <source>输出设置</source>
+        <translation>Output Settings</translation>
+    </message>
+    <message>
+        <source>CEC控制</source>
+        <translation>CEC Control</translation>
+    </message>
+    <message>
+        <source>拼接控制</source>
+        <translation>Video Wall</translation>
+    </message>
+    <message>
+        <source>分割模式</source>
+        <translation>Split Mode</translation>
+    </message>
+    <message>
+        <source>EDID设置</source>
+        <translation>EDID Settings</translation>
+    </message>
+    <message>
+        <source>系统设置</source>
+        <translation>System Settings</translation>
+    </message>
+    <message>
+        <source>系统信息</source>
+        <translation>System Info</translation>
+    </message>
+    <message>
+        <source>型号设置</source>
+        <translation>Model Settings</translation>
+    </message>
+    <message>
+        <source>用户管理</source>
+        <translation>User Management</translation>
+    </message>
+    <message>
+        <source>IP设置</source>
+        <translation>IP Settings</translation>
+    </message>
+    <message>
+        <source>固件升级</source>
+        <translation>Firmware Upgrade</translation>
+    </message>
+    <message>
+        <source>设备控制</source>
+        <translation>Device Control</translation>
+    </message>
+    <message>
+        <source>语言设置</source>
+        <translation>Language</translation>
+    </message>
+    <message>
+        <source>通道重命名</source>
+        <translation>Channel Rename</translation>
+    </message>
+    <message>
+        <source>端口状态</source>
+        <translation>Port Status</translation>
+    </message>
+    <message>
+        <source>关于</source>
+        <translation>About</translation>
+    </message>
+    <message>
+        <source>指令调试</source>
+        <translation>Command Console</translation>
+    </message>
+    <message>
+        <source>请输入指令，例如 (get,sw)</source>
+        <translation>Enter a command, e.g. (get,sw)</translation>
+    </message>
+    <message>
+        <source>发送</source>
+        <translation>Send</translation>
+    </message>
+    <message>
+        <source>清空窗口</source>
+        <translation>Clear Window</translation>
+    </message>
+    <message>
+        <source>导出文本</source>
+        <translation>Export Text</translation>
+    </message>
+    <message>
+        <source>查看日志</source>
+        <translation>View Logs</translation>
+    </message>
+    <message>
+        <source>receive:  
+%1</source>
+        <translation>receive:  
+%1</translation>
+    </message>
+    <message>
+        <source>send:  
+%1</source>
+        <translation>send:  
+%1</translation>
+    </message>
+    <message>
+        <source>指令不能为空！</source>
+        <translation>Please enter a command.</translation>
+    </message>
+    <message>
+        <source>心跳关闭成功!</source>
+        <translation>Heartbeat closed successfully!</translation>
+    </message>
+    <message>
+        <source>心跳打开成功!</source>
+        <translation>Heartbeat successfully opened!</translation>
+    </message>
+    <message>
+        <source>导出TXT文件</source>
+        <translation>Export TXT file</translation>
+    </message>
+    <message>
+        <source>TXT文件保存失败！</source>
+        <translation>TXT file save failed!</translation>
+    </message>
+    <message>
+        <source>文件打开失败！</source>
+        <translation>File open failed!</translation>
+    </message>
+    <message>
+        <source>TXT文件保存成功！</source>
+        <translation>TXT file saved successfully!</translation>
+    </message>
+    <message>
+        <source>设备处于待机中!</source>
+        <translation>The device is on standby!</translation>
+    </message>
+    <message>
+        <source>当前有数据正在下发！</source>
+        <translation>There are currently data being distributed!</translation>
+    </message>
+    <message>
+        <source> 正在重新连接...</source>
+        <translation> Reconnecting...</translation>
+    </message>
+    <message>
+        <source> 请求超时，连接失败！(重连次数: %1 )</source>
+        <translation> Request timeout, connection failed! (number of reconnections: %1)</translation>
+    </message>
+    <message>
+        <source> 连接状态: 已连接（串口）</source>
+        <translation> Serial port is connected</translation>
+    </message>
+    <message>
+        <source>串口连接成功！</source>
+        <translation>Serial port connection succeeded!</translation>
+    </message>
+    <message>
+        <source> 连接状态: 已连接（TCP）</source>
+        <translation> TCP Connected</translation>
+    </message>
+    <message>
+        <source>TCP连接成功！</source>
+        <translation>TCP connection succeeded!</translation>
+    </message>
+    <message>
+        <source>无数据返回！</source>
+        <translation>No data returned!</translation>
+    </message>
+    <message>
+        <source>设备连接中断！</source>
+        <translation>Device connection down!</translation>
+    </message>
+    <message>
+        <source> 连接状态: 已断开（串口）</source>
+        <translation> Serial Port Disconnected</translation>
+    </message>
+    <message>
+        <source>串口连接中断，请检查串口连接！</source>
+        <translation>The serial port connection is interrupted, please check the serial port connection!</translation>
+    </message>
+    <message>
+        <source>字幕设置</source>
+        <translation>Subtitle settings</translation>
+    </message>
+    <message>
+        <source>程序重启失败！</source>
+        <translation>Program restart failed!</translation>
+    </message>
+</context>
+<context>
+    <name>Modify_User</name>
+    <message>
+        <source>修改用户</source>
+        <translation>Modify User</translation>
+    </message>
+    <message>
+        <source>用户组:</source>
+        <translation>User Group:</translation>
+    </message>
+    <message>
+        <source>用户名:</source>
+        <translation>User Name:</translation>
+    </message>
+    <message>
+        <source>旧密码:</source>
+        <translation>Old Password:</translation>
+    </message>
+    <message>
+        <source>新密码:</source>
+        <translation>New Password:</translation>
+    </message>
+    <message>
+        <source>确认密码:</source>
+        <translation>Confirm Password:</translation>
+    </message>
+    <message>
+        <source>保存</source>
+        <translation>Save</translation>
+    </message>
+    <message>
+        <source>取消</source>
+        <translation>Cancel</translation>
+    </message>
+    <message>
+        <source>旧密码输入不能为空！</source>
+        <translation>Old password input cannot be empty!</translation>
+    </message>
+    <message>
+        <source>新密码输入不能为空！</source>
+        <translation>New password input cannot be empty!</translation>
+    </message>
+    <message>
+        <source>确认密码输入不能为空！</source>
+        <translation>Confirm password input cannot be empty!</translation>
+    </message>
+    <message>
+        <source>原密码错误！</source>
+        <translation>The original password is wrong!</translation>
+    </message>
+    <message>
+        <source>新密码不能和旧密码一样！</source>
+        <translation>New password is same as  old password!</translation>
+    </message>
+    <message>
+        <source>确认密码和新密码不一样！</source>
+        <translation>Password is different from  new password!</translation>
+    </message>
+    <message>
+        <source>保存失败！</source>
+        <translation>Save failed!</translation>
+    </message>
+</context>
+<context>
+    <name>ReplyDispatcher</name>
+    <message>
+        <source>按键锁定成功！</source>
+        <translation>Keys locked!</translation>
+    </message>
+    <message>
+        <source>按键解锁成功！</source>
+        <translation>Keys unlocked!</translation>
+    </message>
+    <message>
+        <source>设备名称设置成功！</source>
+        <translation>Device name set!</translation>
+    </message>
+    <message>
+        <source>恢复出厂值成功！</source>
+        <translation>Factory settings restored!</translation>
+    </message>
+    <message>
+        <source>系统待机成功！</source>
+        <translation>System standby succeeded!</translation>
+    </message>
+    <message>
+        <source>系统唤醒成功！</source>
+        <translation>System wake-up succeeded!</translation>
+    </message>
+    <message>
+        <source>网口参数修改成功,模块重启中!</source>
+        <translation>Network settings changed, module restarting!</translation>
+    </message>
+</context>
+<context>
+    <name>SearchModule</name>
+    <message>
+        <source>IP搜索</source>
+        <translation>Discover Devices</translation>
+    </message>
+    <message>
+        <source>搜索</source>
+        <translation>Search</translation>
+    </message>
+    <message>
+        <source>高级</source>
+        <translation>Advanced</translation>
+    </message>
+    <message>
+        <source>IP地址:</source>
+        <translation>IP Address:</translation>
+    </message>
+    <message>
+        <source>默认网关:</source>
+        <translation>Gateway:</translation>
+    </message>
+    <message>
+        <source>子网掩码:</source>
+        <translation>Subnet Mask:</translation>
+    </message>
+    <message>
+        <source>修改</source>
+        <translation>Modify</translation>
+    </message>
+    <message>
+        <source>设备名</source>
+        <translation>Device Name</translation>
+    </message>
+    <message>
+        <source>设备IP</source>
+        <translation>IP</translation>
+    </message>
+    <message>
+        <source>设备MAC</source>
+        <translation>MAC</translation>
+    </message>
+    <message>
+        <source>版本</source>
+        <translation>Version</translation>
+    </message>
+    <message>
+        <source>IP地址不能为空！</source>
+        <translation>IP address is required.</translation>
+    </message>
+    <message>
+        <source>默认网关不能为空！</source>
+        <translation>Gateway is required.</translation>
+    </message>
+    <message>
+        <source>子网掩码不能为空！</source>
+        <translation>Subnet mask is required.</translation>
+    </message>
+    <message>
+        <source>IP地址格式错误！</source>
+        <translation>IP address format error!</translation>
+    </message>
+    <message>
+        <source>默认网关格式错误！</source>
+        <translation>Default gateway format error!</translation>
+    </message>
+    <message>
+        <source>子网掩码格式错误！</source>
+        <translation>Subnet mask format error!</translation>
+    </message>
+    <message>
+        <source>电脑中不包含该网段!</source>
+        <translation>Device IP not in same network as PC.</translation>
+    </message>
+    <message>
+        <source>请先选择一个模块！</source>
+        <translation>Please select a module first!</translation>
+    </message>
+    <message>
+        <source>模块正在重启！</source>
+        <translation>The module is restarting!</translation>
+    </message>
+    <message>
+        <source>模块未接受新的IP地址！</source>
+        <translation>The module did not accept the new IP address!</translation>
+    </message>
+</context>
+<context>
+    <name>TitleBar</name>
+    <message>
+        <source>注销系统</source>
+        <translation>Log off system</translation>
+    </message>
+    <message>
+        <source>显示工具栏</source>
+        <translation>Show Toolbar</translation>
+    </message>
+    <message>
+        <source>取消置顶</source>
+        <translation>Cancel Top</translation>
+    </message>
+    <message>
+        <source>最小化</source>
+        <translation>Minimize</translation>
+    </message>
+    <message>
+        <source>最大化</source>
+        <translation>Maximize</translation>
+    </message>
+    <message>
+        <source>关闭</source>
+        <translation>Close</translation>
+    </message>
+    <message>
+        <source>您确定注销系统吗？</source>
+        <translation>Are you sure you want to log off?</translation>
+    </message>
+    <message>
+        <source>隐藏工具栏</source>
+        <translation>Hide Toolbar</translation>
+    </message>
+    <message>
+        <source>置顶</source>
+        <translation>Top</translation>
+    </message>
+    <message>
+        <source>还原</source>
+        <translation>Restore</translation>
+    </message>
+    <message>
+        <source>您确定退出系统吗？</source>
+        <translation>Are you sure you want to exit?</translation>
+    </message>
+</context>
+<context>
+    <name>UserManagement</name>
+    <message>
+        <source>用户列表</source>
+        <translation>User</translation>
+    </message>
+    <message>
+        <source>管理员</source>
+        <translation>Administrators</translation>
+    </message>
+    <message>
+        <source>普通用户</source>
+        <translation>Ordinary</translation>
+    </message>
+</context>
 </TS>

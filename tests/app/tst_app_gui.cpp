@@ -10,6 +10,7 @@
 #include <QScreen>
 #include <QTemporaryDir>
 #include <QtTest>
+#include <QTimer>
 
 class TestAppGui : public QObject
 {
@@ -59,11 +60,27 @@ void TestAppGui::topmost()
     QWidget window;
     window.show();
     Platform::setTopmost(&window, true);
-    QVERIFY(window.windowFlags() & Qt::WindowStaysOnTopHint);
+    QVERIFY(Platform::isTopmost(&window));
     QVERIFY(window.isVisible());
     Platform::setTopmost(&window, false);
-    QVERIFY(!(window.windowFlags() & Qt::WindowStaysOnTopHint));
+    QVERIFY(!Platform::isTopmost(&window));
     QVERIFY(window.isVisible());
+
+    // A modal dialog made topmost while it runs must keep running: hiding it
+    // to change its flags would end exec() as rejected.
+    QDialog dialog;
+    bool stillRunning = false;
+    QTimer::singleShot(0, &dialog, [&] {
+        Platform::setTopmost(&dialog, true);
+        QCoreApplication::processEvents();
+        stillRunning = dialog.isVisible();
+        Platform::setTopmost(&dialog, false);
+        QCoreApplication::processEvents();
+        stillRunning = stillRunning && dialog.isVisible();
+        dialog.accept();
+    });
+    QCOMPARE(dialog.exec(), int(QDialog::Accepted));
+    QVERIFY(stillRunning);
 }
 
 void TestAppGui::messageBringsModalWindowToFront()

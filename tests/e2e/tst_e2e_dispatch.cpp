@@ -10,6 +10,7 @@
 #include <QHostAddress>
 #include <QSignalSpy>
 #include <QTcpSocket>
+#include <QTextCodec>
 #include <QtTest>
 
 #include <memory>
@@ -25,18 +26,20 @@ constexpr int DelayedStepMs = 3000;
 // One collected answer as the link hands it over.
 struct Reply
 {
-    QString raw;  // as received: the console text, rawText of the dispatcher
+    QString raw; // as received: the console text, rawText of the dispatcher
     QString text; // what the dispatcher tests
     int chunks = 0;
 };
 
 enum class Until { LineEndingOk, Quiet };
 
-// Like the link: every chunk is decoded on its own and loses its CR LF pairs;
-// at the end blanks go, and the CR LF pairs that a chunk border cut apart.
+// Like the link: one decoder for the whole answer (a character may span two
+// chunks); every chunk loses its CR LF pairs; at the end blanks go, and the
+// CR LF pairs that a chunk border cut apart.
 Reply collect(QTcpSocket &socket, Until until)
 {
     Reply reply;
+    const std::unique_ptr<QTextDecoder> decoder(QTextCodec::codecForName("GB2312")->makeDecoder());
     QElapsedTimer clock;
     clock.start();
     while (!(until == Until::LineEndingOk && Protocol::hasLineEndingOk(reply.raw))) {
@@ -44,7 +47,7 @@ Reply collect(QTcpSocket &socket, Until until)
         const int wait = until == Until::Quiet && reply.chunks > 0 ? qMin(TcpQuietMs, left) : left;
         if (wait <= 0 || (!socket.bytesAvailable() && !socket.waitForReadyRead(wait)))
             break;
-        const QString chunk = Protocol::decode(socket.readAll());
+        const QString chunk = decoder->toUnicode(socket.readAll());
         reply.raw += chunk;
         reply.text += QString(chunk).remove(QStringLiteral("\r\n"));
         ++reply.chunks;
@@ -141,10 +144,10 @@ private:
     std::unique_ptr<ReplyDispatcher> m_dispatcher;
 };
 
-#define VERIFY_IN_ORDER(calls, expected)                                                                         \
-    do {                                                                                                       \
-        QString missing;                                                                                       \
-        QVERIFY2(inOrder(calls, expected, &missing), qPrintable(missing));                                     \
+#define VERIFY_IN_ORDER(calls, expected)                                                                     \
+    do {                                                                                                     \
+        QString missing;                                                                                     \
+        QVERIFY2(inOrder(calls, expected, &missing), qPrintable(missing));                                   \
     } while (false)
 
 void tst_E2eDispatch::initTestCase()
@@ -175,8 +178,8 @@ void tst_E2eDispatch::modelAndVersions_data()
 {
     QTest::addColumn<QString>("model");
     QTest::addColumn<QString>("type");
-    for (const char *model : {"4x2", "4x4", "8x8", "8x9", "8x16", "16x16"}) {
-        for (const char *type : {"Orvex", "Orvex-L", "Orvex-Q", "Orvex-T"})
+    for (const char *model : { "4x2", "4x4", "8x8", "8x9", "8x16", "16x16" }) {
+        for (const char *type : { "Orvex", "Orvex-L", "Orvex-Q", "Orvex-T" })
             QTest::addRow("%s %s", model, type) << QString::fromLatin1(model) << QString::fromLatin1(type);
     }
 }
@@ -218,23 +221,27 @@ void tst_E2eDispatch::deviceState_data()
     QTest::addColumn<QString>("simState"); // key=value the device reports afterwards
 
     QTest::newRow("standby") << QStringList() << "(standby)"
-                             << QStringList{"disconnectedLook", "standbyButtons:1", "toast:系统待机成功！", "heartbeat:5000"}
+                             << QStringList { "disconnectedLook", "standbyButtons:1", "toast:系统待机成功！",
+                                    "heartbeat:5000" }
                              << true << "standby=1";
-    QTest::newRow("wake-up nobody asked for") << QStringList{"(standby)"} << "(wakeup)"
-                                              << QStringList{"sceneFlag:3", "standbyButtons:0", "heartbeat:5000"}
-                                              << false << "standby=0";
+    QTest::newRow("wake-up nobody asked for")
+        << QStringList { "(standby)" } << "(wakeup)"
+        << QStringList { "sceneFlag:3", "standbyButtons:0", "heartbeat:5000" } << false << "standby=0";
     QTest::newRow("keys locked") << QStringList() << "(lock,1)"
-                                 << QStringList{"lockButtons:1,0", "toast:按键锁定成功！"} << false << "lock=1";
-    QTest::newRow("keys unlocked") << QStringList{"(lock,1)"} << "(lock,0)"
-                                   << QStringList{"lockButtons:0,1", "toast:按键解锁成功！"} << false << "lock=0";
+                                 << QStringList { "lockButtons:1,0", "toast:按键锁定成功！" } << false
+                                 << "lock=1";
+    QTest::newRow("keys unlocked") << QStringList { "(lock,1)" } << "(lock,0)"
+                                   << QStringList { "lockButtons:0,1", "toast:按键解锁成功！" } << false
+                                   << "lock=0";
     QTest::newRow("information, awake and unlocked")
         << QStringList() << "(info,dev)"
-        << QStringList{"name:HDMI Matrix", "lockButtons:0,1", "heartbeat:5000", "standbyButtons:0", "heartbeat:5000"}
+        << QStringList { "name:HDMI Matrix", "lockButtons:0,1", "heartbeat:5000", "standbyButtons:0",
+               "heartbeat:5000" }
         << false << "standby=0";
     QTest::newRow("information in standby, locked")
-        << QStringList{"(lock,1)", "(standby)"} << "(info,dev)"
-        << QStringList{"name:HDMI Matrix", "lockButtons:1,0", "heartbeat:stop", "disconnectedLook", "standbyButtons:1",
-                       "lockButtons:0,0", "heartbeat:5000"}
+        << QStringList { "(lock,1)", "(standby)" } << "(info,dev)"
+        << QStringList { "name:HDMI Matrix", "lockButtons:1,0", "heartbeat:stop", "disconnectedLook",
+               "standbyButtons:1", "lockButtons:0,0", "heartbeat:5000" }
         << true << "lock=1";
 }
 
@@ -252,7 +259,8 @@ void tst_E2eDispatch::deviceState()
     VERIFY_IN_ORDER(m_sink->calls, expected);
     QCOMPARE(m_sink->calls.last(), QStringLiteral("heartbeat:5000"));
     QCOMPARE(m_dispatcher->state().standby, standby);
-    QCOMPARE(m_sim.state().value(simState.section(QLatin1Char('='), 0, 0)), simState.section(QLatin1Char('='), 1));
+    QCOMPARE(
+        m_sim.state().value(simState.section(QLatin1Char('='), 0, 0)), simState.section(QLatin1Char('='), 1));
 }
 
 void tst_E2eDispatch::deviceName_data()
@@ -260,8 +268,8 @@ void tst_E2eDispatch::deviceName_data()
     QTest::addColumn<QString>("name");
     QTest::addColumn<bool>("heartbeatFirst"); // a heartbeat answer runs in front
 
-    for (const QString &name : {QStringLiteral("Meeting Room"), QStringLiteral("Bookshop"),
-                                QStringLiteral("Machine Room 2"), QStringLiteral("会议室 A")}) {
+    for (const QString &name : { QStringLiteral("Meeting Room"), QStringLiteral("Bookshop"),
+             QStringLiteral("Machine Room 2"), QStringLiteral("会议室 A") }) {
         QTest::addRow("%s", qPrintable(name)) << name << false;
         QTest::addRow("%s after heartbeat", qPrintable(name)) << name << true;
     }
@@ -271,12 +279,13 @@ void tst_E2eDispatch::deviceName()
 {
     QFETCH(QString, name);
     QFETCH(bool, heartbeatFirst);
-    dispatch(Protocol::build(Protocol::Command::RenameProduct, {name}));
+    dispatch(Protocol::build(Protocol::Command::RenameProduct, { name }));
     QVERIFY(m_sink->has(QStringLiteral("toast:设备名称设置成功！")));
     QCOMPARE(m_sim.state().value(QStringLiteral("name")), name);
 
     if (heartbeatFirst)
-        dispatch(QLatin1String(Protocol::Command::InfoLink) + QLatin1String(Protocol::Command::InfoDevice), Until::Quiet);
+        dispatch(QLatin1String(Protocol::Command::InfoLink) + QLatin1String(Protocol::Command::InfoDevice),
+            Until::Quiet);
     else
         dispatch(QLatin1String(Protocol::Command::InfoDevice));
     QCOMPARE(m_sink->count(QStringLiteral("name:")), 1);
@@ -291,8 +300,8 @@ void tst_E2eDispatch::network_data()
     QTest::addColumn<QString>("fields");
 
     QTest::newRow("query") << "(get,netcfg)" << false << "192.168.0.178|255.255.255.0|192.168.0.1";
-    QTest::newRow("change confirmed") << "(set,netcfg,127.0.0.9,255.0.0.0,127.0.0.1)" << true
-                                      << "127.0.0.9|255.0.0.0|127.0.0.1";
+    QTest::newRow("change confirmed")
+        << "(set,netcfg,127.0.0.9,255.0.0.0,127.0.0.1)" << true << "127.0.0.9|255.0.0.0|127.0.0.1";
 }
 
 void tst_E2eDispatch::network()
@@ -301,46 +310,50 @@ void tst_E2eDispatch::network()
     QFETCH(bool, confirmsChange);
     QFETCH(QString, fields);
     m_sink->netcfg = confirmsChange;
-    m_sink->addresses = {{QStringLiteral("127.0.0.1"), 8}};
+    m_sink->addresses = { { QStringLiteral("127.0.0.1"), 8 } };
     m_sink->port = QStringLiteral("4001");
     dispatch(request);
 
     QVERIFY(m_sink->has(QStringLiteral("net:") + fields));
-    QCOMPARE(m_sim.state().value(QStringLiteral("netcfg")), QString(fields).replace(QLatin1Char('|'), QLatin1Char(',')));
+    QCOMPARE(m_sim.state().value(QStringLiteral("netcfg")),
+        QString(fields).replace(QLatin1Char('|'), QLatin1Char(',')));
     if (!confirmsChange) {
         QCOMPARE(m_sink->count(QStringLiteral("write:")), 0);
         QCOMPARE(m_sink->calls.last(), QStringLiteral("heartbeat:5000"));
         return;
     }
     const QString address = fields.section(QLatin1Char('|'), 0, 0);
-    VERIFY_IN_ORDER(m_sink->calls, (QStringList{"heartbeat:stop", "netcfg:0", "write:tcp:TCP_information/MyIP=" + address,
-                                                "write:tcp:TCP_information/LocalIP=127.0.0.1",
-                                                "write:tcp:TCP_information/MyPort=4001",
-                                                "toast:网口参数修改成功,模块重启中!", "waiting:1"}));
+    VERIFY_IN_ORDER(m_sink->calls,
+        (QStringList { "heartbeat:stop", "netcfg:0", "write:tcp:TCP_information/MyIP=" + address,
+            "write:tcp:TCP_information/LocalIP=127.0.0.1", "write:tcp:TCP_information/MyPort=4001",
+            "toast:网口参数修改成功,模块重启中!", "waiting:1" }));
     QCOMPARE(m_sink->count(QStringLiteral("heartbeat:5000")), 0);
     QTRY_VERIFY_WITH_TIMEOUT(m_sink->has(QStringLiteral("waiting:0")), DelayedStepMs);
-    VERIFY_IN_ORDER(m_sink->calls, (QStringList{"reconnect:" + address + ",127.0.0.1", "heartbeat:5000"}));
+    VERIFY_IN_ORDER(m_sink->calls, (QStringList { "reconnect:" + address + ",127.0.0.1", "heartbeat:5000" }));
 }
 
 void tst_E2eDispatch::factoryReset()
 {
-    dispatch(Protocol::build(Protocol::Command::RenameProduct, {QStringLiteral("Hall")}));
+    dispatch(Protocol::build(Protocol::Command::RenameProduct, { QStringLiteral("Hall") }));
     m_sink->calls.clear();
     dispatch(QLatin1String(Protocol::Command::FactoryReset));
     VERIFY_IN_ORDER(m_sink->calls,
-                    (QStringList{"heartbeat:stop", "write:serial:Serial_port_information/Baud_Rate=115200",
-                                 "write:tcp:TCP_information/MyIP=192.168.0.178", "baud:115200", "sliders:1-8=50",
-                                 "waiting:1", "scenesEmpty"}));
+        (QStringList { "heartbeat:stop", "write:serial:Serial_port_information/Baud_Rate=115200",
+            "write:tcp:TCP_information/MyIP=192.168.0.178", "baud:115200", "sliders:1-8=50", "waiting:1",
+            "scenesEmpty" }));
     QVERIFY(m_dispatcher->state().factoryResetRunning);
     QCOMPARE(m_sink->count(QStringLiteral("heartbeat:5000")), 0);
     QTRY_VERIFY_WITH_TIMEOUT(!m_dispatcher->state().factoryResetRunning, DelayedStepMs);
-    VERIFY_IN_ORDER(m_sink->calls, (QStringList{"reconnect:192.168.0.178,", "toast:恢复出厂值成功！", "factoryNames",
-                                                "heartbeat:5000"}));
+    VERIFY_IN_ORDER(m_sink->calls,
+        (QStringList {
+            "reconnect:192.168.0.178,", "toast:恢复出厂值成功！", "factoryNames", "heartbeat:5000" }));
 
     // The device forgot its name and address too.
     m_sink->calls.clear();
-    dispatch(QLatin1String(Protocol::Command::InfoDevice) + QLatin1String(Protocol::Command::GetNetConfig), Until::Quiet);
-    VERIFY_IN_ORDER(m_sink->calls, (QStringList{"name:HDMI Matrix", "net:192.168.0.178|255.255.255.0|192.168.0.1"}));
+    dispatch(QLatin1String(Protocol::Command::InfoDevice) + QLatin1String(Protocol::Command::GetNetConfig),
+        Until::Quiet);
+    VERIFY_IN_ORDER(
+        m_sink->calls, (QStringList { "name:HDMI Matrix", "net:192.168.0.178|255.255.255.0|192.168.0.1" }));
 }
 
 void tst_E2eDispatch::wakeUp_data()
@@ -349,10 +362,11 @@ void tst_E2eDispatch::wakeUp_data()
     QTest::addColumn<int>("page");
     QTest::addColumn<QStringList>("queries");
 
-    QTest::newRow("4x4, switching page") << "4x4" << 0 << QStringList{"sync:(info,dev)", "sync:(scene,sta,0)"};
-    QTest::newRow("16x16, information page")
-        << "16x16" << 7
-        << QStringList{"sync:(info,dev)", "sync:(scene,sta,0)", "sync:(get,o.res,0)", "delay:10", "sync:(get,i.res,0)"};
+    QTest::newRow("4x4, switching page")
+        << "4x4" << 0 << QStringList { "sync:(info,dev)", "sync:(scene,sta,0)" };
+    QTest::newRow("16x16, information page") << "16x16" << 7
+                                             << QStringList { "sync:(info,dev)", "sync:(scene,sta,0)",
+                                                    "sync:(get,o.res,0)", "delay:10", "sync:(get,i.res,0)" };
 }
 
 void tst_E2eDispatch::wakeUp()
@@ -363,7 +377,7 @@ void tst_E2eDispatch::wakeUp()
     QVERIFY(control(QStringLiteral("set model ") + model));
     m_sink->model = model;
     m_sink->page = page;
-    dispatch(Protocol::build(Protocol::Command::SceneSave, {2}));
+    dispatch(Protocol::build(Protocol::Command::SceneSave, { 2 }));
     dispatch(QLatin1String(Protocol::Command::Standby));
     QVERIFY(m_dispatcher->state().standby);
 
@@ -371,8 +385,9 @@ void tst_E2eDispatch::wakeUp()
     m_dispatcher->state().wakePending = true;
     dispatch(QLatin1String(Protocol::Command::WakeUp));
     QTRY_VERIFY_WITH_TIMEOUT(m_sink->has(QStringLiteral("toast:系统唤醒成功！")), DelayedStepMs);
-    VERIFY_IN_ORDER(m_sink->calls, (QStringList{"linkBusy:1", "waiting:1", "receiveSuspended:0"} + queries
-                                    + QStringList{"linkBusy:0", "waiting:0", "heartbeat:5000"}));
+    VERIFY_IN_ORDER(m_sink->calls,
+        (QStringList { "linkBusy:1", "waiting:1", "receiveSuspended:0" } + queries
+            + QStringList { "linkBusy:0", "waiting:0", "heartbeat:5000" }));
     QVERIFY(!m_dispatcher->state().standby);
     QVERIFY(!m_dispatcher->state().wakePending);
     // The nested dispatch of the information answer and the scene marks.
@@ -386,32 +401,32 @@ void tst_E2eDispatch::runTogether_data()
 {
     QTest::addColumn<QString>("model");
     QTest::addColumn<QStringList>("setup"); // requests, then control commands marked "!"
-    QTest::addColumn<QString>("requests");  // written at once
+    QTest::addColumn<QString>("requests"); // written at once
     QTest::addColumn<QList<int>>("branches");
     QTest::addColumn<QStringList>("expected");
 
     QTest::newRow("routing, then heartbeat")
-        << "4x4" << QStringList() << "(sw,3,2)(info,link)" << QList<int>{14, 30}
-        << QStringList{"model:4x4", "ports:YYYY/YYYY", "hook:30:out2in3ok"};
+        << "4x4" << QStringList() << "(sw,3,2)(info,link)" << QList<int> { 14, 30 }
+        << QStringList { "model:4x4", "ports:YYYY/YYYY", "hook:30:out2in3ok" };
     QTest::newRow("heartbeat, then routing")
-        << "4x2" << QStringList() << "(info,link)(get,sw)" << QList<int>{14, 30}
-        << QStringList{"model:4x2", "hook:30:out1in1out2in2ok"};
+        << "4x2" << QStringList() << "(info,link)(get,sw)" << QList<int> { 14, 30 }
+        << QStringList { "model:4x2", "hook:30:out1in1out2in2ok" };
     QTest::newRow("polling recall, then heartbeat")
-        << "8x8" << QStringList{"(scene,save,3)", "(scene,list,3)", "!poll tick"} << "(info,link)"
-        << QList<int>{14, 19} << QStringList{"model:8x8", "hook:19:scenepolling3calledok"};
+        << "8x8" << QStringList { "(scene,save,3)", "(scene,list,3)", "!poll tick" } << "(info,link)"
+        << QList<int> { 14, 19 } << QStringList { "model:8x8", "hook:19:scenepolling3calledok" };
     QTest::newRow("versions, then heartbeat on 8x16")
-        << "8x16" << QStringList() << "(ver)(info,link)" << QList<int>{14, 35}
-        << QStringList{"model:8x16", "rxVersion:V2.0.1", "txVersion:V2.0.3"};
+        << "8x16" << QStringList() << "(ver)(info,link)" << QList<int> { 14, 35 }
+        << QStringList { "model:8x16", "rxVersion:V2.0.1", "txVersion:V2.0.3" };
     QTest::newRow("standby, then routing")
-        << "4x4" << QStringList() << "(standby)(get,sw)" << QList<int>{2, 30}
-        << QStringList{"standbyButtons:1", "hook:30:systemoffokout1in1out2in2out3in3out4in4ok"};
+        << "4x4" << QStringList() << "(standby)(get,sw)" << QList<int> { 2, 30 }
+        << QStringList { "standbyButtons:1", "hook:30:systemoffokout1in1out2in2out3in3out4in4ok" };
     // Ends the call before anything is touched: the routing is not acted on.
     QTest::newRow("17 inputs, then routing")
-        << "4x4" << QStringList{"!set status in YYYYYYYYYYYYYYYYY"} << "(info,link)(get,sw)" << QList<int>{14}
-        << QStringList{"dataArrived"};
+        << "4x4" << QStringList { "!set status in YYYYYYYYYYYYYYYYY" } << "(info,link)(get,sw)"
+        << QList<int> { 14 } << QStringList { "dataArrived" };
     QTest::newRow("heartbeat, then network")
-        << "8x9" << QStringList() << "(info,link)(get,netcfg)" << QList<int>{14, 40}
-        << QStringList{"model:8x9", "net:192.168.0.178|255.255.255.0|192.168.0.1"};
+        << "8x9" << QStringList() << "(info,link)(get,netcfg)" << QList<int> { 14, 40 }
+        << QStringList { "model:8x9", "net:192.168.0.178|255.255.255.0|192.168.0.1" };
 }
 
 void tst_E2eDispatch::runTogether()
@@ -457,13 +472,24 @@ void tst_E2eDispatch::splitAnswer_data()
     QTest::addColumn<QStringList>("expected");
 
     // "HDMI Matrix\r\n...": cut before the blank and between CR and LF.
-    QTest::newRow("information") << "4x4" << "(info,dev)" << "4,12" << QStringList{"name:HDMI Matrix", "lockButtons:0,1"};
-    QTest::newRow("signal status") << "8x16" << "(info,link)" << "3,10,20,40"
-                                   << QStringList{"model:8x16", "ports:" + ports(8) + "/" + ports(16)};
+    QTest::newRow("information") << "4x4"
+                                 << "(info,dev)"
+                                 << "4,12" << QStringList { "name:HDMI Matrix", "lockButtons:0,1" };
+    // The first GB2312 character cut between its two bytes.
+    QTest::newRow("Chinese name") << "4x4"
+                                  << "!会议室 A"
+                                  << "1,4" << QStringList { "name:会议室 A" };
+    QTest::newRow("signal status") << "8x16"
+                                   << "(info,link)"
+                                   << "3,10,20,40"
+                                   << QStringList { "model:8x16", "ports:" + ports(8) + "/" + ports(16) };
     // "mcuctrlv1.2.0\r\nok": the CR LF pair cut apart.
-    QTest::newRow("control card version") << "4x4" << "(ver)" << "14" << QStringList{"ctrlVersion:V1.2.0"};
-    QTest::newRow("network") << "4x4" << "(get,netcfg)" << "6,30,31"
-                             << QStringList{"net:192.168.0.178|255.255.255.0|192.168.0.1"};
+    QTest::newRow("control card version") << "4x4"
+                                          << "(ver)"
+                                          << "14" << QStringList { "ctrlVersion:V1.2.0" };
+    QTest::newRow("network") << "4x4"
+                             << "(get,netcfg)"
+                             << "6,30,31" << QStringList { "net:192.168.0.178|255.255.255.0|192.168.0.1" };
 }
 
 void tst_E2eDispatch::splitAnswer()
@@ -473,6 +499,11 @@ void tst_E2eDispatch::splitAnswer()
     QFETCH(QString, cuts);
     QFETCH(QStringList, expected);
     QVERIFY(control(QStringLiteral("set model ") + model));
+    // "!name": the device carries that name and is asked for its information.
+    if (request.startsWith(QLatin1Char('!'))) {
+        QVERIFY(control(QStringLiteral("set name ") + request.mid(1)));
+        request = QLatin1String(Protocol::Command::InfoDevice);
+    }
     QVERIFY(m_sim.fault(QStringLiteral("split %1 %2").arg(cuts).arg(SplitPauseMs)));
 
     const Reply reply = dispatch(request, Until::Quiet);
