@@ -52,6 +52,14 @@ void UserManagement::fillTree()
     m_model->appendRow(root);
 }
 
+void UserManagement::retranslate()
+{
+    m_model->clear();
+    fillTree();
+    if (m_treeView)
+        m_treeView->expandAll();
+}
+
 void UserManagement::openEditor(const QModelIndex &index)
 {
     emit Send_Modify_User_Opening();

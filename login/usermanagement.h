@@ -26,6 +26,8 @@ public:
     // Opens the dialog for the account at index (root and groups open it
     // empty) and runs it modally.
     void openEditor(const QModelIndex &index);
+    // Rebuilds the tree in the language now installed.
+    void retranslate();
     QStandardItemModel *model() const { return m_model; }
 
 signals:

@@ -32,10 +32,7 @@
 #include "widgets/titlebar.h"
 #include "widgets/waiting_interface.h"
 
-#if __has_include("login/usermanagement.h")
 #include "login/usermanagement.h"
-#define TRIVANE_HAS_USER_MANAGEMENT 1
-#endif
 
 namespace {
 constexpr int TitleBarMargin = 40;
@@ -156,9 +153,7 @@ MainWindow::MainWindow(QWidget *parent)
     tcpSocket = m_link->tcpSocket();
     setupLink();
     applyAccountRestrictions();
-#ifdef TRIVANE_HAS_USER_MANAGEMENT
-    m_userManagement = new UserManagement(ui->treeView, this);
-#endif
+    setupUserManagement();
     CommonlyUsed::Load_stylesheet(this, QLatin1String(ThemeResource));
 
     // 9. Fade in.
@@ -569,4 +564,21 @@ void MainWindow::showClickEffect(const QPoint &globalPos)
     label->show();
     m_clickEffect = label;
     QTimer::singleShot(ClickEffectMs, label, &QLabel::close);
+}
+
+void MainWindow::setupUserManagement()
+{
+    m_userManagement = new UserManagement(ui->treeView, this, this);
+    // The heartbeat would compete with the modal password dialog's event loop.
+    connect(m_userManagement, &UserManagement::Send_Modify_User_Opening, this, [this] { heartbeatTimer->stop(); });
+    connect(m_userManagement, &UserManagement::Send_Modify_User_Closed, this,
+            [this] { heartbeatTimer->start(HeartbeatPeriodMs); });
+    connect(m_userManagement, &UserManagement::Send_Account_Password_Modified_Successfully, this,
+            &MainWindow::Get_Account_Password_Modified_Successfully);
+    connect(this, &MainWindow::Send_LanguageChanged, m_userManagement, &UserManagement::retranslate);
+}
+
+void MainWindow::Get_Account_Password_Modified_Successfully()
+{
+    showToast(tr("修改成功，重启后生效！"), My_Warning::successStyle());
 }

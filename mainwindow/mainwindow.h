@@ -22,6 +22,7 @@ class QSerialPort;
 class QStackedWidget;
 class QTcpSocket;
 class QTimer;
+class UserManagement;
 
 class DispatchSink;
 class SingleInstance;
@@ -32,6 +33,8 @@ class My_Warning;
 class TitleBar;
 
 namespace Ui {
+class UserManagement;
+
 class MainWindow;
 }
 
@@ -202,6 +205,7 @@ public slots:
     void Get_Mesg(QString mesg);
     void Get_Question(QString mesg, int type);
     void myCloseWindow();
+    void Get_Account_Password_Modified_Successfully();
 
     // navigation
     void on_pushButton_SignalSwitching_clicked();
@@ -252,6 +256,7 @@ private:
     void setupCompleter();
     void setupLink();
     void applyAccountRestrictions();
+    void setupUserManagement();
     void setStatus(const QString &text, const QString &style, int delayMs = 0);
     quint64 setLinkBusy();
     void clearLinkBusy(quint64 token);
@@ -293,7 +298,7 @@ private:
     QPropertyAnimation *m_fadeIn = nullptr;
     QString m_lastToast;
     QString m_lastLinkError;
-    QObject *m_userManagement = nullptr;
+    UserManagement *m_userManagement = nullptr;
 
     bool m_horizontalSliding = false;
     bool m_verticalSliding = false;

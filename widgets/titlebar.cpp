@@ -153,6 +153,24 @@ QPushButton *TitleBar::button(Button which) const
     return nullptr;
 }
 
+void TitleBar::changeEvent(QEvent *event)
+{
+    if (event->type() == QEvent::LanguageChange)
+        retranslateToolTips();
+    QFrame::changeEvent(event);
+}
+
+// The tips name the state each toggle is in, so they are rebuilt from it.
+void TitleBar::retranslateToolTips()
+{
+    m_logoutButton->setToolTip(tr("注销系统"));
+    m_toolbarButton->setToolTip(m_toolbarState == 1 ? tr("显示工具栏") : tr("隐藏工具栏"));
+    m_topButton->setToolTip(m_topState == 1 ? tr("置顶") : tr("取消置顶"));
+    m_minButton->setToolTip(tr("最小化"));
+    m_maxButton->setToolTip(isWindowMaximized() ? tr("还原") : tr("最大化"));
+    m_closeButton->setToolTip(tr("关闭"));
+}
+
 void TitleBar::showcancellation()
 {
     emit send_cancellation(tr("您确定注销系统吗？"), 0);

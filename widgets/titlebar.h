@@ -80,11 +80,13 @@ protected:
     void mouseMoveEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
     void mouseDoubleClickEvent(QMouseEvent *event) override;
+    void changeEvent(QEvent *event) override;
 
 private:
     QPushButton *makeButton(const QString &objectName, const QString &icon, const QString &tip);
     QRect availableArea() const;
     void setMaxButtonRestores(bool restores);
+    void retranslateToolTips();
     Edge edgeAt(const QPoint &localPos) const;
     void updateCursor(const QPoint &localPos);
     void resizeByEdge(const QPoint &globalPos);

@@ -4,6 +4,8 @@
 #include <QStackedWidget>
 #include <QTemporaryDir>
 #include <QTextEdit>
+#include <QTranslator>
+#include <QTreeView>
 #include <QtTest>
 
 #include "app/commonlyused.h"
@@ -28,6 +30,7 @@ private slots:
     void questionMarkClearedOnEveryAnswer();
     void unsentLineSetsNoMarks();
     void failedRestartKeepsRunning();
+    void userListFollowsLanguage();
     void heartbeatCutKeepsOtherAnswers_data();
     void heartbeatCutKeepsOtherAnswers();
 
@@ -184,6 +187,29 @@ void TestMainWindow::failedRestartKeepsRunning()
     QCOMPARE(w->lastLinkError(), QStringLiteral("程序重启失败！"));
     QTest::qWait(50);
     QCOMPARE(quitting.count(), 0);
+}
+
+void TestMainWindow::userListFollowsLanguage()
+{
+    auto *tree = w->findChild<QTreeView *>(QStringLiteral("treeView"));
+    QVERIFY(tree && tree->model());
+    const auto rootText = [tree] { return tree->model()->index(0, 0).data().toString(); };
+    const auto groupText = [tree] {
+        return tree->model()->index(0, 0, tree->model()->index(0, 0)).data().toString();
+    };
+    QCOMPARE(rootText(), QStringLiteral("用户列表"));
+
+    QTranslator english;
+    QVERIFY(english.load(QStringLiteral(":/qm/Trivane.qm")));
+    QCoreApplication::installTranslator(&english);
+    QCoreApplication::processEvents();
+    QCOMPARE(rootText(), QStringLiteral("User"));
+    QCOMPARE(groupText(), QStringLiteral("Administrators"));
+    QVERIFY(tree->isExpanded(tree->model()->index(0, 0)));
+
+    QCoreApplication::removeTranslator(&english);
+    QCoreApplication::processEvents();
+    QCOMPARE(groupText(), QStringLiteral("管理员"));
 }
 
 void TestMainWindow::heartbeatCutKeepsOtherAnswers_data()

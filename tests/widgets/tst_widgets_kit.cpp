@@ -12,6 +12,7 @@
 #include <QScreen>
 #include <QSignalSpy>
 #include <QTest>
+#include <QTranslator>
 #include <QtMath>
 
 namespace {
@@ -51,6 +52,7 @@ private slots:
     void informationTipsReuse();
     void stayOnTopToggleReturns();
     void toolbarToggleReturns();
+    void toolTipsFollowLanguage();
     void maximiseAndDoubleClick_data();
     void maximiseAndDoubleClick();
     void dragMaximisedRestoresAtRelativeX();
@@ -232,6 +234,28 @@ void TestWidgetsKit::stayOnTopToggleReturns()
     QVERIFY(!(window.windowFlags() & Qt::WindowStaysOnTopHint));
     QVERIFY(window.isVisible());
     QVERIFY(!top->icon().isNull());
+}
+
+void TestWidgetsKit::toolTipsFollowLanguage()
+{
+    QWidget window;
+    window.resize(600, 400);
+    TitleBar bar(&window);
+    window.show();
+    QPushButton *top = bar.button(TitleBar::TopButton);
+    top->click();
+
+    QTranslator english;
+    QVERIFY(english.load(QStringLiteral(":/qm/Trivane.qm")));
+    QCoreApplication::installTranslator(&english);
+    QCoreApplication::processEvents();
+    // The tip keeps describing the toggled state, now in English.
+    QCOMPARE(top->toolTip(), QStringLiteral("Top"));
+    QCOMPARE(bar.button(TitleBar::CloseButton)->toolTip(), QStringLiteral("Close"));
+
+    QCoreApplication::removeTranslator(&english);
+    QCoreApplication::processEvents();
+    QCOMPARE(top->toolTip(), QStringLiteral("置顶"));
 }
 
 void TestWidgetsKit::toolbarToggleReturns()
