@@ -15,7 +15,6 @@
 #include <QFile>
 #include <QKeyEvent>
 #include <QPainter>
-#include <QPainterPath>
 #include <QParallelAnimationGroup>
 #include <QPointer>
 #include <QPropertyAnimation>
@@ -56,6 +55,7 @@ Connection_Settings::Connection_Settings(QWidget *parent)
     : FBaseDialog(parent), ui(new Ui::Connection_Settings)
 {
     ui->setupUi(this);
+    setCornerRadius(CornerRadius);
     setWindowTitle(tr("连接设置"));
     setFixedSize(DialogWidth, DialogHeight);
     CommonlyUsed::Load_stylesheet(this, QStringLiteral(":/QSS/QSS/Login.qss"));
@@ -461,14 +461,3 @@ void Connection_Settings::keyPressEvent(QKeyEvent *event)
     }
 }
 
-void Connection_Settings::paintEvent(QPaintEvent *event)
-{
-    // The mask only changes with the size; setting it on every paint is waste.
-    if (m_maskSize != size()) {
-        m_maskSize = size();
-        QPainterPath path;
-        path.addRoundedRect(QRectF(rect()), CornerRadius, CornerRadius);
-        setMask(QRegion(path.toFillPolygon().toPolygon()));
-    }
-    FBaseDialog::paintEvent(event);
-}

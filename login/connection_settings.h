@@ -77,7 +77,6 @@ private slots:
 
 protected:
     void keyPressEvent(QKeyEvent *event) override;
-    void paintEvent(QPaintEvent *event) override;
 
 private:
     bool serialOnly() const;
@@ -102,5 +101,4 @@ private:
     bool m_animationIdle = false;
     bool m_closing = false;
     QString m_lastToastText;
-    QSize m_maskSize;
 };

@@ -16,7 +16,6 @@
 #include <QMutex>
 #include <QMutexLocker>
 #include <QPainter>
-#include <QPainterPath>
 #include <QPropertyAnimation>
 #include <QRegularExpressionValidator>
 #include <QScreen>
@@ -47,6 +46,7 @@ Login_Interface::Login_Interface(QWidget *parent)
     : FBaseDialog(parent), ui(new Ui::Login_Interface)
 {
     ui->setupUi(this);
+    setCornerRadius(CornerRadius);
     initData();
 }
 
@@ -378,14 +378,3 @@ void Login_Interface::keyPressEvent(QKeyEvent *event)
     }
 }
 
-void Login_Interface::paintEvent(QPaintEvent *event)
-{
-    // The mask only changes with the size; setting it on every paint is waste.
-    if (m_maskSize != size()) {
-        m_maskSize = size();
-        QPainterPath path;
-        path.addRoundedRect(QRectF(rect()), CornerRadius, CornerRadius);
-        setMask(QRegion(path.toFillPolygon().toPolygon()));
-    }
-    FBaseDialog::paintEvent(event);
-}

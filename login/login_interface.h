@@ -71,7 +71,6 @@ private slots:
     void on_DeviceTypeComboBox_activated(int index);
 
 protected:
-    void paintEvent(QPaintEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
     void showEvent(QShowEvent *event) override;
     void closeAnimationFinished() override;
@@ -112,5 +111,4 @@ private:
     bool m_settingPassword = false;
     bool m_entryAnimated = false;
     QString m_lastToastText;
-    QSize m_maskSize;
 };

@@ -10,7 +10,6 @@
 #include <QDebug>
 #include <QFile>
 #include <QPainter>
-#include <QPainterPath>
 #include <QRegularExpressionValidator>
 #include <QTimer>
 
@@ -24,6 +23,7 @@ const QString kUserTemplate = QStringLiteral("<font style='font-size:24px; color
 Modify_User::Modify_User(QWidget *parent) : FBaseDialog(parent), ui(new Ui::Modify_User)
 {
     ui->setupUi(this);
+    setCornerRadius(CornerRadius);
     setWindowTitle(tr("修改用户"));
     resize(DialogWidth, DialogHeight);
     CommonlyUsed::Load_stylesheet(this, QStringLiteral(":/QSS/QSS/Login.qss"));
@@ -191,14 +191,3 @@ void Modify_User::on_pushButton_Cancel_clicked()
     closeWithAnimation();
 }
 
-void Modify_User::paintEvent(QPaintEvent *event)
-{
-    // The mask only changes with the size; setting it on every paint is waste.
-    if (m_maskSize != size()) {
-        m_maskSize = size();
-        QPainterPath path;
-        path.addRoundedRect(QRectF(rect()), CornerRadius, CornerRadius);
-        setMask(QRegion(path.toFillPolygon().toPolygon()));
-    }
-    FBaseDialog::paintEvent(event);
-}

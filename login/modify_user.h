@@ -51,7 +51,6 @@ private slots:
     void on_lineEdit_ConfirmPassword_textChanged(const QString &arg1);
 
 protected:
-    void paintEvent(QPaintEvent *event) override;
 
 private:
     void reveal(QLineEdit *field, QTimer *timer);
@@ -64,5 +63,4 @@ private:
     QTimer *m_timer2 = nullptr;
     QTimer *m_timer3 = nullptr;
     QString m_lastToastText;
-    QSize m_maskSize;
 };

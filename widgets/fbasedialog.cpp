@@ -1,4 +1,5 @@
 #include "fbasedialog.h"
+#include "tipsdecor.h"
 
 #include <QEasingCurve>
 #include <QParallelAnimationGroup>
@@ -84,4 +85,20 @@ void FBaseDialog::restoreAfterAnimation()
     setMaximumSize(m_maximumBeforeClose);
     setGeometry(m_geometryBeforeClose);
     setWindowOpacity(1.0);
+}
+
+void FBaseDialog::setCornerRadius(int radius)
+{
+    m_cornerRadius = radius;
+    if (radius > 0)
+        TipsDecor::applyRoundedMask(this, radius);
+    else
+        clearMask();
+}
+
+void FBaseDialog::resizeEvent(QResizeEvent *event)
+{
+    QDialog::resizeEvent(event);
+    if (m_cornerRadius > 0)
+        TipsDecor::applyRoundedMask(this, m_cornerRadius);
 }

@@ -22,6 +22,9 @@ public:
     bool closeWithAnimation();
     bool isCloseAnimationRunning() const { return m_closeGroup != nullptr; }
 
+    // Rounds the dialog's corners; the mask follows every resize.
+    void setCornerRadius(int radius);
+
 protected:
     // Called once when the close animation ends; the default closes the dialog.
     virtual void closeAnimationFinished();
@@ -29,6 +32,7 @@ protected:
     // and puts size and opacity back, so the dialog can be shown again.
     void abortCloseAnimation();
     void hideEvent(QHideEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
 
 private:
     void restoreAfterAnimation();
@@ -38,4 +42,5 @@ private:
     QSize m_minimumBeforeClose;
     QSize m_maximumBeforeClose;
     bool m_restorePending = false;
+    int m_cornerRadius = 0;
 };

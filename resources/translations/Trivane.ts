@@ -383,6 +383,10 @@
         <source>程序重启失败！</source>
         <translation>Program restart failed!</translation>
     </message>
+    <message>
+        <source>修改成功，重启后生效！</source>
+        <translation>Modification successful. It will take effect after restart!</translation>
+    </message>
 </context>
 <context>
     <name>Modify_User</name>

@@ -383,6 +383,10 @@
         <source>程序重启失败！</source>
         <translation>程式重啟失敗！</translation>
     </message>
+    <message>
+        <source>修改成功，重启后生效！</source>
+        <translation>修改成功，重啟後生效！</translation>
+    </message>
 </context>
 <context>
     <name>Modify_User</name>
