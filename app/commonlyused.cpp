@@ -291,6 +291,12 @@ QString CommonlyUsed::Normalize_IP_Address(const QString &text)
     return octets.join(QLatin1Char('.'));
 }
 
+QString CommonlyUsed::Plain_IP_Address(const QString &text)
+{
+    const QString plain = Normalize_IP_Address(text);
+    return plain.isEmpty() ? text : plain;
+}
+
 QStringList CommonlyUsed::Select_Local_IPv4_Addresses(const QList<InterfaceInfo> &interfaces)
 {
     const QNetworkInterface::InterfaceFlags required = QNetworkInterface::IsUp | QNetworkInterface::IsRunning

@@ -49,6 +49,9 @@ public:
     // The address as plain decimal octets ("010.0.0.1" -> "10.0.0.1"); empty
     // when the text is not an address Check_IP_Address accepts.
     static QString Normalize_IP_Address(const QString &text);
+    // The form to bind, connect to or store: the plain decimal address when
+    // the text is one, otherwise the text unchanged (a host name, or empty).
+    static QString Plain_IP_Address(const QString &text);
     static QStringList Get_Local_IPv4_Addresses();
     // What Get_Local_IPv4_Addresses needs to know of one interface; separate so
     // that the filter can be checked without real interfaces.

@@ -267,12 +267,13 @@ bool Login_Interface::testSerialConnection()
 
 bool Login_Interface::testTcpConnection()
 {
-    const QString deviceIp = getIP_Address();
+    // Leading zeros would be read as octal by QHostAddress.
+    const QString deviceIp = CommonlyUsed::Plain_IP_Address(getIP_Address());
     const quint16 port = static_cast<quint16>(getPort_Number().toUInt(nullptr, 10));
     m_testSocket->abort();
     m_testSocket->setSocketOption(QAbstractSocket::LowDelayOption, 1);
     // Leave through the interface the operator chose.
-    const QString localIp = getLocalIPAddress();
+    const QString localIp = CommonlyUsed::Plain_IP_Address(getLocalIPAddress());
     if (!localIp.isEmpty() && !m_testSocket->bind(QHostAddress(localIp), 0))
         qWarning() << "Login: cannot bind the test socket to" << localIp << m_testSocket->errorString();
     m_testSocket->connectToHost(deviceIp, port, QIODevice::ReadWrite, QAbstractSocket::AnyIPProtocol);

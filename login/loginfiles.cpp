@@ -116,8 +116,9 @@ void setSerialChoice(const QString &portName, const QString &baudRate)
 
 void setTcpChoice(const QString &deviceIp, const QString &localIp, const QString &port)
 {
-    SC::writeValues(SC::File::TcpConfig, {{QString::fromLatin1(SC::Keys::DeviceIp.key), deviceIp},
-                                          {QString::fromLatin1(SC::Keys::LocalIp.key), localIp},
+    SC::writeValues(SC::File::TcpConfig,
+                    {{QString::fromLatin1(SC::Keys::DeviceIp.key), CommonlyUsed::Plain_IP_Address(deviceIp)},
+                     {QString::fromLatin1(SC::Keys::LocalIp.key), CommonlyUsed::Plain_IP_Address(localIp)},
                                           {QString::fromLatin1(SC::Keys::TcpPort.key), port}});
     SC::write(SC::Keys::ConnectionMode, QString::fromLatin1(SC::Defaults::ModeTcp));
 }

@@ -1,5 +1,6 @@
 #include "netmodule/netcfgclient.h"
 
+#include "app/commonlyused.h"
 #include "app/labsettings.h"
 
 #include <QDebug>
@@ -68,7 +69,7 @@ bool NetcfgClient::exchange(const QString &moduleIp, const QString &command, QSt
 {
     static const QRegularExpression layoutCharacters(QStringLiteral("[\\r\\n ]"));
     m_socket->abort();
-    m_socket->connectToHost(moduleIp, m_port, QIODevice::ReadWrite, QAbstractSocket::AnyIPProtocol);
+    m_socket->connectToHost(CommonlyUsed::Plain_IP_Address(moduleIp), m_port, QIODevice::ReadWrite, QAbstractSocket::AnyIPProtocol);
     if (!m_socket->waitForConnected(m_connectWaitMs)) {
         qWarning().noquote() << QStringLiteral("连接设备失败! %1:%2 %3").arg(moduleIp).arg(m_port).arg(m_socket->errorString());
         return false;

@@ -43,7 +43,7 @@ bool UdpCommunication::udpBind(const QString &localAddress)
 {
     m_socket->abort();
     m_socket->close();
-    const QHostAddress address(localAddress);
+    const QHostAddress address(CommonlyUsed::Plain_IP_Address(localAddress));
     if (address.protocol() != QAbstractSocket::IPv4Protocol) {
         qWarning().noquote() << QStringLiteral("UDP监听失败：%1 is not an IPv4 address").arg(localAddress);
         return false;

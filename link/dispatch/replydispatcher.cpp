@@ -449,11 +449,14 @@ void ReplyDispatcher::networkSettings(const QString &work, bool &holdHeartbeat)
 
     if (!m_sink.netcfgSetting())
         return;
-    const QString address = fields.address.value_or(QString());
-    if (!parseIpv4(address)) {
-        qWarning().noquote() << "network change confirmed with an unusable address:" << address;
+    const auto parsed = parseIpv4(fields.address.value_or(QString()));
+    if (!parsed) {
+        qWarning().noquote() << "network change confirmed with an unusable address:" << fields.address.value_or(QString());
         return;
     }
+    // Stored as plain decimal octets: a leading zero would later read as octal.
+    const quint32 v = *parsed;
+    const QString address = QStringLiteral("%1.%2.%3.%4").arg(v >> 24).arg((v >> 16) & 0xff).arg((v >> 8) & 0xff).arg(v & 0xff);
     // The change is confirmed once; a later query must not store again.
     m_sink.setNetcfgSetting(false);
     const QString localIp = chooseLocalAddress(address, m_sink.localAddresses());

@@ -116,9 +116,10 @@ bool DeviceLink::connectTcp(const QString &deviceIp, const QString &localIp, qui
 {
     m_socket->abort();
     m_socket->close();
+    // Leading zeros would be read as octal by QHostAddress.
     if (CommonlyUsed::Check_IP_Address(localIp))
-        m_socket->bind(QHostAddress(localIp), 0);
-    m_socket->connectToHost(deviceIp, port, QIODevice::ReadWrite, QAbstractSocket::AnyIPProtocol);
+        m_socket->bind(QHostAddress(CommonlyUsed::Plain_IP_Address(localIp)), 0);
+    m_socket->connectToHost(CommonlyUsed::Plain_IP_Address(deviceIp), port, QIODevice::ReadWrite, QAbstractSocket::AnyIPProtocol);
     attachDevice(m_socket);
     resetDecoder();
     if (!m_socket->waitForConnected(timeoutMs)) {

@@ -152,6 +152,9 @@ void TestAppHelpers::normalizeIp()
     QFETCH(QString, text);
     QFETCH(QString, normal);
     QCOMPARE(CommonlyUsed::Normalize_IP_Address(text), normal);
+    // What is bound, connected to or stored: the plain address, or the text
+    // itself when it is no address.
+    QCOMPARE(CommonlyUsed::Plain_IP_Address(text), normal.isEmpty() ? text : normal);
 }
 
 void TestAppHelpers::passwordRoundTrip_data()

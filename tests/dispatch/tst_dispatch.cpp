@@ -40,6 +40,7 @@ private slots:
     void factoryReset_data();
     void factoryReset();
     void confirmedNetworkChange();
+    void confirmedAddressStoredWithoutLeadingZeros();
     void localAddressChoice_data();
     void localAddressChoice();
     void nestedDispatchKeepsOuterState();
@@ -322,6 +323,17 @@ void tst_Dispatch::confirmedNetworkChange()
     const int writes = sink->count("write:");
     dispatcher->dispatch("ip192.168.5.10mask255.255.255.0gateway192.168.5.1ok");
     QCOMPARE(sink->count("write:"), writes);
+}
+
+void tst_Dispatch::confirmedAddressStoredWithoutLeadingZeros()
+{
+    // Stored with its zeros, the address would later be read as octal.
+    sink->netcfg = true;
+    sink->port = "4001";
+    sink->addresses = {{"192.168.5.7", 24}};
+    dispatcher->dispatch("ip192.168.005.010mask255.255.255.0gateway192.168.5.1ok");
+    QVERIFY(sink->has("write:tcp:TCP_information/MyIP=192.168.5.10"));
+    QTRY_VERIFY_WITH_TIMEOUT(sink->has("reconnect:192.168.5.10,192.168.5.7"), 2000);
 }
 
 void tst_Dispatch::localAddressChoice_data()

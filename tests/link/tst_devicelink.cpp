@@ -21,11 +21,12 @@ struct LoopbackPeer
     QTcpServer server;
     QPointer<QTcpSocket> peer;
 
-    bool connect(DeviceLink &link)
+    bool connect(DeviceLink &link, const QString &deviceIp = QStringLiteral("127.0.0.1"),
+                 const QString &localIp = QString())
     {
         if (!server.listen(QHostAddress::LocalHost, 0))
             return false;
-        if (!link.connectTcp(QStringLiteral("127.0.0.1"), QString(), server.serverPort()))
+        if (!link.connectTcp(deviceIp, localIp, server.serverPort()))
             return false;
         if (!server.waitForNewConnection(1000))
             return false;
@@ -83,8 +84,18 @@ private slots:
     void exchangeGivesUpAfterBound();
     void chineseNameSplitAcrossChunks();
     void lowDelaySetOnceConnected();
+    void addressesWithLeadingZerosAreDecimal();
     void vanishedPtyIsReportedOnce();
 };
+
+void TestDeviceLink::addressesWithLeadingZerosAreDecimal()
+{
+    // Read as octal, "127.000.000.010" would be 127.0.0.8.
+    DeviceLink link;
+    LoopbackPeer device;
+    QVERIFY(device.connect(link, QStringLiteral("127.000.000.001"), QStringLiteral("127.000.000.010")));
+    QCOMPARE(device.peer->peerAddress().toString(), QStringLiteral("127.0.0.10"));
+}
 
 void TestDeviceLink::quietPeriodByLinkAndBaud_data()
 {
