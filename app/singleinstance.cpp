@@ -174,6 +174,7 @@ void SingleInstance::onNewConnection()
             socket->putChar(AckByte);
             socket->flush();
             socket->disconnectFromServer();
+            qDebug() << "single-instance message received:" << message;
             emit messageReceived(message);
         };
         connect(socket, &QLocalSocket::readyRead, this, readMessage);
