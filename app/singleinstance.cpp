@@ -1,5 +1,7 @@
 #include "app/singleinstance.h"
 
+#include "app/commonlyused.h"
+
 #include <QCoreApplication>
 #include <QCryptographicHash>
 #include <QDataStream>
@@ -42,9 +44,12 @@ int remaining(const QElapsedTimer &timer, int timeoutMs)
 
 SingleInstance::SingleInstance(const QString &key, QObject *parent)
     : QObject(parent),
+      // The data directory is part of the identity: a copy started with its
+      // own settings directory (a demo, a test) is another installation.
       m_serverName(serverNameFor(key, currentUserName(),
-                                 QCoreApplication::instance() ? QCoreApplication::applicationFilePath()
-                                                              : QString()))
+                                 (QCoreApplication::instance() ? QCoreApplication::applicationFilePath()
+                                                               : QString())
+                                     + QLatin1Char('\n') + CommonlyUsed::applicationDir()))
 {
 }
 

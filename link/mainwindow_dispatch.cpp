@@ -6,26 +6,24 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QNetworkInterface>
-#include <QSettings>
 #include <QTimer>
 
 #include "app/commonlyused.h"
+#include "app/settingscatalogue.h"
 #include "link/dispatch/replydispatcher.h"
 #include "link/transport/devicelink.h"
 #include "ui_mainwindow.h"
 
 namespace {
-constexpr char SettingsFolder[] = "/ConfigurationFile/LoginSystem/";
-
-QString settingsFileName(SettingsFileId file)
+const char *settingsFileName(SettingsFileId file)
 {
     switch (file) {
     case SettingsFileId::SerialConfig:
-        return QStringLiteral("Serial_portConfig.ini");
+        return SettingsCatalogue::File::SerialPortConfig;
     case SettingsFileId::TcpConfig:
-        return QStringLiteral("TCPConfig.ini");
+        return SettingsCatalogue::File::TcpConfig;
     }
-    return QString();
+    return SettingsCatalogue::File::TcpConfig;
 }
 } // namespace
 
@@ -94,10 +92,8 @@ public:
 
     void writeSetting(SettingsFileId file, const QString &key, const QString &value) override
     {
-        QSettings settings(CommonlyUsed::applicationDir() + QLatin1String(SettingsFolder)
-                               + settingsFileName(file),
-                           QSettings::IniFormat);
-        settings.setValue(key, value);
+        if (!SettingsCatalogue::writeValues(settingsFileName(file), {{key, value}}))
+            qWarning() << "cannot store" << key << "=" << value;
     }
 
     void showToast(const QString &text, const QString &style) override { w.showToast(text, style); }

@@ -17,7 +17,15 @@
 #include "link/transport/devicelink.h"
 #include "ui_mainwindow.h"
 
+#ifdef Q_OS_WIN
+#include <qt_windows.h>
+#endif
+
 namespace {
+constexpr unsigned WmPowerBroadcast = 0x0218;
+constexpr quintptr PbtApmSuspend = 4;
+constexpr quintptr PbtApmResumeAutomatic = 18;
+
 const QString RedStatus = QStringLiteral("font-size:18px; color: rgb(237,28,36);");
 const QString GreenStatus = QStringLiteral("font-size:18px; color: rgb(85, 170, 0);");
 
@@ -63,9 +71,13 @@ QIODevice *MainWindow::currentDevice() const
 void MainWindow::setStatus(const QString &text, const QString &style, int delayMs)
 {
     statusText = text;
-    auto apply = [this, style] {
+    const quint64 serial = ++m_statusSerial;
+    auto apply = [this, text, style, serial] {
+        // A status set meanwhile wins; its text must not get this one's colour.
+        if (serial != m_statusSerial)
+            return;
         ui->label_statusBarData->setStyleSheet(style);
-        ui->label_statusBarData->setText(statusText);
+        ui->label_statusBarData->setText(text);
     };
     if (delayMs > 0)
         QTimer::singleShot(delayMs, this, apply);
@@ -421,18 +433,24 @@ bool MainWindow::nativeEvent(const QByteArray &eventType, void *message, long *r
 #ifdef Q_OS_WIN
     if (eventType == "windows_generic_MSG") {
         const MSG *msg = static_cast<MSG *>(message);
-        if (msg->message == WM_POWERBROADCAST) {
-            if (msg->wParam == PBT_APMSUSPEND) {
-                qDebug() << "系统休眠中，最小化窗口！";
-                showMinimized();
-            } else if (msg->wParam == PBT_APMRESUMEAUTOMATIC) {
-                qDebug() << "系统已唤醒，恢复窗口！";
-                showNormal();
-            }
-        }
+        handlePowerMessage(msg->message, quintptr(msg->wParam));
     }
 #endif
+    // Never consumed: the rest of the application sees the message as well.
     return QMainWindow::nativeEvent(eventType, message, result);
+}
+
+void MainWindow::handlePowerMessage(unsigned message, quintptr event)
+{
+    if (message != WmPowerBroadcast)
+        return;
+    if (event == PbtApmSuspend) {
+        qDebug() << "系统休眠中，最小化窗口！";
+        showMinimized();
+    } else if (event == PbtApmResumeAutomatic) {
+        qDebug() << "系统已唤醒，恢复窗口！";
+        showNormal();
+    }
 }
 
 void MainWindow::setupLink()

@@ -33,10 +33,12 @@ QStackedWidget *MainWindow::matrixStack() const
     return ui->stackedWidget_matrix;
 }
 
-void MainWindow::navigateTo(int page)
+bool MainWindow::navigateTo(int page)
 {
     m_pendingPage = page;
     pageTurningMode();
+    // An ignored slide (another one runs) leaves the old page on show.
+    return currentPage == page;
 }
 
 void MainWindow::pageTurningMode()
@@ -169,14 +171,14 @@ void MainWindow::onUpAnimationFinished()
 // they subscribe to Send_PageShown.
 void MainWindow::on_pushButton_SignalSwitching_clicked()
 {
-    navigateTo(SignalSwitchingPage);
-    emit Send_PageShown(SignalSwitchingPage);
+    if (navigateTo(SignalSwitchingPage))
+        emit Send_PageShown(SignalSwitchingPage);
 }
 
 void MainWindow::on_pushButton_OutputSetting_clicked()
 {
-    navigateTo(OutputSettingPage);
-    emit Send_PageShown(OutputSettingPage);
+    if (navigateTo(OutputSettingPage))
+        emit Send_PageShown(OutputSettingPage);
 }
 
 void MainWindow::on_pushButton_CecControl_clicked()
@@ -186,26 +188,26 @@ void MainWindow::on_pushButton_CecControl_clicked()
 
 void MainWindow::on_pushButton_SplicingControl_clicked()
 {
-    navigateTo(SplicingPage);
-    emit Send_PageShown(SplicingPage);
+    if (navigateTo(SplicingPage))
+        emit Send_PageShown(SplicingPage);
 }
 
 void MainWindow::on_pushButton_PartitionMode_clicked()
 {
-    navigateTo(PartitionPage);
-    emit Send_PageShown(PartitionPage);
+    if (navigateTo(PartitionPage))
+        emit Send_PageShown(PartitionPage);
 }
 
 void MainWindow::on_pushButton_EDIDSettings_clicked()
 {
-    navigateTo(EdidPage);
-    emit Send_PageShown(EdidPage);
+    if (navigateTo(EdidPage))
+        emit Send_PageShown(EdidPage);
 }
 
 void MainWindow::on_pushButton_SystemSettings_clicked()
 {
-    navigateTo(SystemSettingsPage);
-    emit Send_PageShown(SystemSettingsPage);
+    if (navigateTo(SystemSettingsPage))
+        emit Send_PageShown(SystemSettingsPage);
 }
 
 void MainWindow::on_pushButton_systemInformation_clicked()

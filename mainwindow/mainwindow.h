@@ -172,6 +172,10 @@ public:
     static constexpr int ReplyWaitSteps = 30;
     static constexpr int WaitRecheckMs = 10;
 
+    // Power broadcast (suspend minimises, automatic resume restores); the
+    // native hook passes the Windows message and its event code.
+    void handlePowerMessage(unsigned message, quintptr event);
+
     // The received text without the heartbeat's signal-status answer.
     static QString withoutHeartbeatAnswer(const QString &raw);
 
@@ -277,7 +281,8 @@ private:
     void runCloseAnimation();
     void showClickEffect(const QPoint &globalPos);
     int edgeAt(const QPoint &pos) const;
-    void navigateTo(int page);
+    // True when the page is (now) on show.
+    bool navigateTo(int page);
     void slideTo(bool next);
     void verticalSlide(QStackedWidget *stack, int index, bool next);
     bool waitForPendingHeartbeat();
@@ -304,6 +309,7 @@ private:
     bool m_verticalSliding = false;
     int m_pendingPage = 0;
     quint64 m_linkBusyToken = 0;
+    quint64 m_statusSerial = 0;
     bool m_serialOpening = false;
     friend class MainWindowSink;
     static std::unique_ptr<DispatchSink> makeDispatchSink(MainWindow &window);

@@ -31,6 +31,7 @@ private slots:
     void emptyDeviceRefused();
     void failedBindReported();
     void baudDetectionOnPty();
+    void portListRefresh();
 
 private:
     Connection_Settings *makeDialog(int deviceType);
@@ -214,6 +215,39 @@ void tst_ConnectionSettings::baudDetectionOnPty()
     // A second detection starts from nothing and finds the same rate again.
     QVERIFY(m_dialog->InitBaudRateData());
     QCOMPARE(bauds->currentText(), QStringLiteral("38400"));
+}
+
+void tst_ConnectionSettings::portListRefresh()
+{
+    QList<LoginRules::PortDescription> ports{{"ttyA", "First"}, {"ttyB", "Second"}, {"ttyC", ""}};
+    Connection_Settings::setPortLister([&ports] { return ports; });
+    makeDialog(1);
+    auto *combo = child<QComboBox>("comboBox_SerialPort");
+    // Ports without a description are left out.
+    QTRY_COMPARE(items(combo), (QStringList{"ttyA First", "ttyB Second"}));
+    combo->setCurrentIndex(1);
+
+    // An unchanged list is left alone: no rebuild, no selection change.
+    QSignalSpy changed(combo, QOverload<int>::of(&QComboBox::currentIndexChanged));
+    m_dialog->showValidPort();
+    QCOMPARE(changed.count(), 0);
+
+    // A new port rebuilds the list and keeps the chosen port.
+    ports.prepend({"ttyZ", "New"});
+    m_dialog->showValidPort();
+    QCOMPARE(items(combo), (QStringList{"ttyZ New", "ttyA First", "ttyB Second"}));
+    QCOMPARE(combo->currentText(), QStringLiteral("ttyB Second"));
+
+    // The chosen port vanishes: the first entry is selected.
+    ports.removeLast();
+    ports.removeLast();
+    m_dialog->showValidPort();
+    QCOMPARE(items(combo), (QStringList{"ttyZ New", "ttyA First"}));
+    QCOMPARE(combo->currentIndex(), 0);
+
+    ports.clear();
+    m_dialog->showValidPort();
+    QCOMPARE(combo->count(), 0);
 }
 
 QTEST_MAIN(tst_ConnectionSettings)

@@ -2,7 +2,9 @@
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QStackedWidget>
+#include <QTcpServer>
 #include <QTemporaryDir>
+#include <QLabel>
 #include <QTextEdit>
 #include <QTranslator>
 #include <QTreeView>
@@ -33,6 +35,9 @@ private slots:
     void userListFollowsLanguage();
     void heartbeatCutKeepsOtherAnswers_data();
     void heartbeatCutKeepsOtherAnswers();
+    void laterStatusKeepsItsColour();
+    void powerMessages_data();
+    void powerMessages();
 
 private:
     int slidesRunning() const
@@ -144,8 +149,14 @@ void TestMainWindow::navigationSlidesOnlyToAnotherPage()
     QCOMPARE(w->currentPage, 7);
     QCOMPARE(stack->currentIndex(), 7);
     QTRY_COMPARE(slidesRunning(), 0);
+    QSignalSpy shown(w, &MainWindow::Send_PageShown);
     QMetaObject::invokeMethod(w, "on_pushButton_OutputSetting_clicked");
     QCOMPARE(w->currentPage, 1);
+    // The page that did not come on show is not queried either.
+    QMetaObject::invokeMethod(w, "on_pushButton_SplicingControl_clicked");
+    QCOMPARE(w->currentPage, 1);
+    QCOMPARE(shown.count(), 1);
+    QCOMPARE(shown.first().first().toInt(), 1);
     QTRY_COMPARE(slidesRunning(), 0);
 }
 
@@ -229,6 +240,48 @@ void TestMainWindow::heartbeatCutKeepsOtherAnswers()
     QFETCH(QString, raw);
     QFETCH(QString, shown);
     QCOMPARE(MainWindow::withoutHeartbeatAnswer(raw), shown);
+}
+
+void TestMainWindow::laterStatusKeepsItsColour()
+{
+    QTcpServer device;
+    QVERIFY(device.listen(QHostAddress::LocalHost));
+    w->setIP_Address(QStringLiteral("127.0.0.1"));
+    w->setLocalIPAddress(QString());
+    w->setPort_Number(QString::number(device.serverPort()));
+    w->Connect_TCP_Server();
+    QCOMPARE(w->statusText, QStringLiteral(" 连接状态: 已连接（TCP）"));
+    // A loss inside the connected text's 300 ms delay.
+    w->onSerialPortLost(QStringLiteral("test"));
+    w->reconnectTimer->stop();
+    w->linkOpen = 1;
+    auto *label = w->findChild<QLabel *>(QStringLiteral("label_statusBarData"));
+    QTest::qWait(MainWindow::StatusLabelDelayMs + 150);
+    QCOMPARE(label->text(), QStringLiteral(" 连接状态: 已断开（串口）"));
+    QVERIFY2(label->styleSheet().contains(QStringLiteral("237,28,36")), qPrintable(label->styleSheet()));
+    w->deviceLink()->closeLink();
+}
+
+void TestMainWindow::powerMessages_data()
+{
+    QTest::addColumn<uint>("message");
+    QTest::addColumn<quintptr>("event");
+    QTest::addColumn<bool>("minimised");
+    QTest::newRow("suspend") << 0x0218u << quintptr(4) << true;
+    QTest::newRow("other message") << 0x0219u << quintptr(18) << true;
+    QTest::newRow("resume") << 0x0218u << quintptr(18) << false;
+    QTest::newRow("other event") << 0x0218u << quintptr(10) << false;
+}
+
+void TestMainWindow::powerMessages()
+{
+    QFETCH(uint, message);
+    QFETCH(quintptr, event);
+    QFETCH(bool, minimised);
+    w->handlePowerMessage(message, event);
+    QCOMPARE(w->isMinimized(), minimised);
+    if (!minimised)
+        w->hide();
 }
 
 QTEST_MAIN(TestMainWindow)
