@@ -66,7 +66,6 @@ void Login_Interface::initData()
     m_titleBar->setButtons(TitleBar::MinButton | TitleBar::CloseButton);
     m_titleBar->setTitleContent(tr("用户登录"));
     m_titleBar->setTitleIcon(windowIcon().pixmap(TitleBar::IconSize, TitleBar::IconSize));
-    m_titleBar->setFixedWidth(width());
     connect(m_titleBar, &TitleBar::send_close, this, [this] { on_pushButton_Exit_clicked(); });
 
     m_warning = new My_Warning(this);

@@ -64,7 +64,6 @@ public:
     void setPort_Number(const QString &port);
     // Installs the translation chosen in the stored language value.
     void loadLanguage();
-    void applyLanguage(const QString &localeName);
 
     // ---- device link -----------------------------------------------------
     bool Open_Serial_Port(int withToast);

@@ -5,6 +5,7 @@
 #include "login/modify_user.h"
 #include "login/usermanagement.h"
 #include "resources/trivaneresources.h"
+#include "widgets/titlebar.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -313,6 +314,10 @@ void tst_Login::englishLanguage()
     QCOMPARE(QApplication::font().family(), QStringLiteral("Arial"));
     QCOMPARE(QApplication::font().pixelSize(), 12);
     QVERIFY(child<QPushButton>(dialog, "pushButton_Connections_SettingUp")->minimumWidth() >= 180);
+    // The wider English layout widens the dialog; the title bar goes with it.
+    dialog->show();
+    QTRY_COMPARE(dialog->findChild<TitleBar *>()->width(), dialog->width());
+    dialog->hide();
     QApplication::setFont(before);
     Platform::setLanguageValue(QStringLiteral("zh_CN"));
     freshDialog();
