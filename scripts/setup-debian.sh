@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
     cmake ninja-build g++ make pkg-config ccache
     qtbase5-dev libqt5serialport5-dev qttools5-dev-tools qttools5-dev
-    socat xvfb xauth x11-apps
+    socat xvfb xauth x11-apps imagemagick
     fonts-wqy-microhei
     clang libclang-rt-14-dev
 )
