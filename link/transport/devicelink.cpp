@@ -9,6 +9,7 @@
 #include <QTextCodec>
 
 #include "app/commonlyused.h"
+#include "link/protocol/protocol.h"
 
 namespace {
 constexpr char DeviceCodecName[] = "GB2312";
@@ -234,6 +235,18 @@ bool DeviceLink::endsWithOkLine(const QString &raw)
     return false;
 }
 
+bool DeviceLink::endsWithBareOkLine(const QString &raw)
+{
+    int end = raw.size();
+    while (end > 0 && (raw.at(end - 1) == QLatin1Char('\r') || raw.at(end - 1) == QLatin1Char('\n')
+                       || raw.at(end - 1) == QLatin1Char(' ')))
+        --end;
+    int start = end;
+    while (start > 0 && raw.at(start - 1) != QLatin1Char('\r') && raw.at(start - 1) != QLatin1Char('\n'))
+        --start;
+    return end < raw.size() && QStringView(raw).mid(start, end - start).trimmed() == QLatin1String("ok");
+}
+
 DeviceLink::ExchangeResult DeviceLink::exchange(const QByteArray &request, QString *answer,
                                                 QString *display, int totalMs)
 {
@@ -269,6 +282,8 @@ DeviceLink::ExchangeResult DeviceLink::exchange(const QByteArray &request, QStri
     if (!device->isReadable())
         return ExchangeResult::NotReadable;
 
+    // The device-information answer starts with the free-text device name.
+    const bool answerHoldsName = request.startsWith(QByteArray(Protocol::Command::InfoDevice));
     QString raw;
     QElapsedTimer clock;
     clock.start();
@@ -285,8 +300,11 @@ DeviceLink::ExchangeResult DeviceLink::exchange(const QByteArray &request, QStri
             if (answer)
                 *answer += stripForDispatch(text);
             emit Send_DataArrived(bytes.size());
-            if (endsWithOkLine(raw))
-                return ExchangeResult::Ok;
+            if (endsWithOkLine(raw)) {
+                if (!answerHoldsName || endsWithBareOkLine(raw) || !moreDataWithin(device, OkLineSettleMs))
+                    return ExchangeResult::Ok;
+                continue;
+            }
             if (raw.size() > MaxBufferChars)
                 return ExchangeResult::Timeout;
         }
@@ -306,6 +324,21 @@ DeviceLink::ExchangeResult DeviceLink::exchange(const QByteArray &request, QStri
     if (raw.trimmed().endsWith(QLatin1String("ok")))
         return ExchangeResult::Ok;
     return ExchangeResult::Timeout;
+}
+
+bool DeviceLink::moreDataWithin(QIODevice *target, int ms)
+{
+    QPointer<QIODevice> device = target;
+    if (!device)
+        return false;
+    if (device->bytesAvailable() > 0)
+        return true;
+    QEventLoop loop;
+    connect(device, &QIODevice::readyRead, &loop, &QEventLoop::quit);
+    connect(device, &QObject::destroyed, &loop, &QEventLoop::quit);
+    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+    loop.exec();
+    return device && device->bytesAvailable() > 0;
 }
 
 void DeviceLink::onSerialError(int error)

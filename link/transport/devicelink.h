@@ -41,6 +41,10 @@ public:
     // The synchronous exchange's bound: 50 passes of 40 ms.
     static constexpr int ExchangeTotalMs = 50 * 40;
     static constexpr int ExchangeRecheckMs = 40;
+    // In the device-information answer a line that merely ends in "ok" may be
+    // the device name ("Notebook"): it counts as the end only when nothing
+    // follows within this time.
+    static constexpr int OkLineSettleMs = 50;
     // Read errors in a row without a byte in between that mark a dead port.
     static constexpr int DeadPortReadErrors = 3;
 
@@ -87,6 +91,9 @@ public:
 
     // True when "ok" ends a line of the text (a device name may contain "ok").
     static bool endsWithOkLine(const QString &raw);
+    // True when the text's last line is the bare word "ok": nothing of the
+    // answer can follow it.
+    static bool endsWithBareOkLine(const QString &raw);
 
     // When on (the default) the link reads on every data notification itself;
     // an owner that routes the notification through its own slot turns it off.
@@ -112,6 +119,8 @@ signals:
     void Send_ReconnectDue();
 
 private:
+    // Waits up to `ms` for more bytes from the device, still pumping events.
+    bool moreDataWithin(QIODevice *target, int ms);
     void attachDevice(QIODevice *device);
     void appendCapped(QString &buffer, const QString &text, const char *name);
     void onSerialError(int error);

@@ -79,8 +79,12 @@ private slots:
     void buffersAreCapped();
     void lineEndingOk_data();
     void lineEndingOk();
+    void bareOkLine_data();
+    void bareOkLine();
     void exchangeWakesOnData();
     void exchangeIsNotCutAtNameHoldingOk();
+    void exchangeIsNotCutAtNameEndingInOk_data();
+    void exchangeIsNotCutAtNameEndingInOk();
     void exchangeGivesUpAfterBound();
     void chineseNameSplitAcrossChunks();
     void lowDelaySetOnceConnected();
@@ -220,6 +224,24 @@ void TestDeviceLink::lineEndingOk()
     QCOMPARE(DeviceLink::endsWithOkLine(raw), ends);
 }
 
+void TestDeviceLink::bareOkLine_data()
+{
+    QTest::addColumn<QString>("raw");
+    QTest::addColumn<bool>("bare");
+    QTest::newRow("own line") << QStringLiteral("out1in1\r\nok\r\n") << true;
+    QTest::newRow("only ok") << QStringLiteral("ok\r\n") << true;
+    QTest::newRow("name ending in ok") << QStringLiteral("Notebook\r\n") << false;
+    QTest::newRow("one-line answer") << QStringLiteral("inbaudrate9600ok\r\n") << false;
+    QTest::newRow("ok without line end yet") << QStringLiteral("out1in1\r\nok") << false;
+}
+
+void TestDeviceLink::bareOkLine()
+{
+    QFETCH(QString, raw);
+    QFETCH(bool, bare);
+    QCOMPARE(DeviceLink::endsWithBareOkLine(raw), bare);
+}
+
 void TestDeviceLink::exchangeWakesOnData()
 {
     DeviceLink link;
@@ -253,6 +275,43 @@ void TestDeviceLink::exchangeIsNotCutAtNameHoldingOk()
     QCOMPARE(link.exchange("(info,dev)", &answer, &display), DeviceLink::ExchangeResult::Ok);
     QCOMPARE(display, QStringLiteral("name Bookshop\r\nok\r\n"));
     QCOMPARE(answer, QStringLiteral("nameBookshopok"));
+}
+
+void TestDeviceLink::exchangeIsNotCutAtNameEndingInOk_data()
+{
+    QTest::addColumn<QByteArray>("first");
+    QTest::addColumn<QByteArray>("rest");
+    QTest::addColumn<QString>("answer");
+    // A slow line delivers the name's line before the rest of the answer.
+    QTest::newRow("name ending in ok") << QByteArray("Notebook\r\n") << QByteArray("systemon\r\nunlock\r\nok\r\n")
+                                       << QStringLiteral("Notebooksystemonunlockok");
+    QTest::newRow("cut after CR") << QByteArray("Outlook\r") << QByteArray("\nsystemoff\r\nlock\r\nok\r\n")
+                                  << QStringLiteral("Outlooksystemofflockok");
+    QTest::newRow("no more after the name") << QByteArray("Notebook\r\n") << QByteArray()
+                                            << QStringLiteral("Notebook");
+}
+
+void TestDeviceLink::exchangeIsNotCutAtNameEndingInOk()
+{
+    QFETCH(QByteArray, first);
+    QFETCH(QByteArray, rest);
+    QFETCH(QString, answer);
+    DeviceLink link;
+    LoopbackPeer peer;
+    QVERIFY(peer.connect(link));
+    QObject::connect(peer.peer, &QTcpSocket::readyRead, peer.peer, [&] {
+        peer.peer->readAll();
+        peer.send(first);
+        if (!rest.isEmpty())
+            QTimer::singleShot(15, peer.peer, [&] { peer.send(rest); });
+    });
+    QString got;
+    QElapsedTimer clock;
+    clock.start();
+    QString display;
+    QCOMPARE(link.exchange("(info,dev)", &got, &display), DeviceLink::ExchangeResult::Ok);
+    QCOMPARE(got, answer);
+    QVERIFY(clock.elapsed() < 1000);
 }
 
 void TestDeviceLink::exchangeGivesUpAfterBound()
