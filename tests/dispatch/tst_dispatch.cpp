@@ -140,6 +140,14 @@ void tst_Dispatch::branches_data()
     QTest::newRow("failed firmware transfer ends before routing")
         << "pleasechooseupdatefileout1in2ok" << "4x4" << 27 << QList<int>{27} << QStringList{"hook:27"}
         << QStringList{"hook:30"} << false;
+    // A heartbeat answer in the same quiet period must not hide a confirmation.
+    QTest::newRow("heartbeat then standby confirmation")
+        << "ch4x4inYYNNoutYYNNoksystemoffok" << "4x4" << 0 << QList<int>{2, 14}
+        << QStringList{"disconnectedLook", "standbyButtons:1", ok + "系统待机成功！", "model:4x4"} << QStringList{}
+        << true;
+    QTest::newRow("heartbeat then key lock")
+        << "ch4x4inYYNNoutYYNNoklockok" << "4x4" << 0 << QList<int>{4, 14}
+        << QStringList{"lockButtons:1,0", ok + "按键锁定成功！"} << QStringList{"lockButtons:0,1"} << true;
     QTest::newRow("device name stored") << "productnameok" << "4x4" << 0 << QList<int>{39}
                                          << QStringList{ok + "设备名称设置成功！"} << QStringList{} << true;
 }
