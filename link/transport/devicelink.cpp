@@ -272,7 +272,10 @@ DeviceLink::ExchangeResult DeviceLink::exchange(const QByteArray &request, QStri
     } guard{m_exchangeDepth, receiveSuspended, receiveSuspended};
     receiveSuspended = true;
 
-    device->write(request);
+    if (device->write(request) < 0) {
+        m_lastError = device->errorString();
+        return ExchangeResult::WriteFailed;
+    }
     if (m_connectionType == TcpConnection || m_connectionType == SerialConnection) {
         if (device->bytesToWrite() > 0 && !device->waitForBytesWritten(WriteTimeoutMs)) {
             m_lastError = device->errorString();
