@@ -54,6 +54,10 @@ int runSession(QApplication &app, SingleInstance &guard)
 
     fitAndCentreOnPrimaryScreen(window);
     window->show();
+    // The link check starts once the link is open and the pages are laid out;
+    // its first answer tells the model.
+    if (mode == QLatin1String("SerialPort") || mode == QLatin1String("TCP"))
+        window->startHeartbeat();
 
     CrashHandler::install();
     login->deleteLater();
@@ -74,15 +78,30 @@ int main(int argc, char *argv[])
 
     QApplication app(argc, argv);
 
+    // The lock decides who runs; the message only brings the running copy to
+    // the front. A copy that holds the lock but does not answer (busy, or
+    // stopped) still runs, so this start ends either way.
+    const QString wakeUp = QString::fromLatin1(SingleInstance::WakeUpMessage);
     SingleInstance guard;
-    if (guard.sendMessage(QString::fromLatin1(SingleInstance::WakeUpMessage), SingleInstance::DefaultTimeoutMs))
+    const SingleInstance::Claim claim = guard.claim();
+    if (claim == SingleInstance::Claim::HeldByOther) {
+        guard.sendMessage(wakeUp, SingleInstance::DefaultTimeoutMs, SingleInstance::ListenerWait::UntilTimeout);
         return 0;
-    const bool listening = guard.listen();
+    }
+    bool listening = guard.isListening();
+    if (claim == SingleInstance::Claim::Unavailable) {
+        // Without a lock file the listener's name is all that is left to decide.
+        if (guard.sendMessage(wakeUp, SingleInstance::DefaultTimeoutMs))
+            return 0;
+        listening = guard.listen();
+    }
 
     STMsgLogger::st_logger.setLogLevel(StartupLogLevel);
     STMsgLogger::installMessageHandler();
+    if (claim == SingleInstance::Claim::Unavailable)
+        qWarning() << "single-instance lock file cannot be made:" << guard.lockFilePath();
     if (!listening)
-        qWarning() << "single-instance guard not active: a second start will not find this copy";
+        qWarning() << "single-instance listener not active: a second start cannot bring this copy to the front";
     STMsgLogger::st_logger.clearLogs(LogKeepDays);
 
     std::srand(uint(QTime(0, 0).secsTo(QTime::currentTime())));

@@ -12,6 +12,7 @@
 #include <QTimer>
 
 #include "app/commonlyused.h"
+#include "app/logpreview.h"
 #include "link/dispatch/replydispatcher.h"
 #include "link/protocol/protocol.h"
 #include "link/transport/devicelink.h"
@@ -28,13 +29,25 @@ constexpr quintptr PbtApmResumeAutomatic = 18;
 
 const QString RedStatus = QStringLiteral("font-size:18px; color: rgb(237,28,36);");
 const QString GreenStatus = QStringLiteral("font-size:18px; color: rgb(85, 170, 0);");
+// Open but not yet answered: neither the green of a proven link nor the red
+// of a lost one (dark amber keeps 4.5:1 on the light status bar).
+const QString AmberStatus = QStringLiteral("font-size:18px; color: rgb(180, 95, 0);");
 
-// "ch", "in", "out" in this order: the text holds a signal-status answer.
+// A signal-status answer with port counts the device can have.
 bool holdsSignalStatus(const QString &text)
 {
-    const int ch = text.indexOf(QLatin1String("ch"));
-    const int in = ch < 0 ? -1 : text.indexOf(QLatin1String("in"), ch + 2);
-    return in >= 0 && text.indexOf(QLatin1String("out"), in + 2) >= 0;
+    const auto status = Protocol::findSignalStatus(text);
+    return status && status->inputs.size() >= Protocol::MinPorts && status->inputs.size() <= Protocol::MaxPorts
+           && status->outputs.size() >= Protocol::MinPorts && status->outputs.size() <= Protocol::MaxPorts;
+}
+
+bool isBlank(const QString &text)
+{
+    for (const QChar c : text) {
+        if (!c.isSpace())
+            return false;
+    }
+    return true;
 }
 } // namespace
 
@@ -42,18 +55,18 @@ bool holdsSignalStatus(const QString &text)
 // leaves every other answer of the same quiet period in place.
 QString MainWindow::withoutHeartbeatAnswer(const QString &raw)
 {
-    static const QRegularExpression statusEnd(
-        QStringLiteral("out[\\sYyNn]*[YyNn]\\s*\\r?\\n\\s*ok[ \\t]*(\\r\\n|\\n|\\r)?"));
+    // Both values runs of Y/N, as the dispatcher recognises the answer.
+    static const QRegularExpression status(QStringLiteral(
+        "in\\s*[YyNn]+\\s*out\\s*[YyNn]+\\s*ok[ \\t]*(\\r\\n|\\n|\\r)?"));
     QString text = raw;
     int from = 0;
     for (;;) {
-        const QRegularExpressionMatch m = statusEnd.match(text, from);
+        const QRegularExpressionMatch m = status.match(text, from);
         if (!m.hasMatch())
             break;
-        const int out = m.capturedStart();
-        const int in = text.lastIndexOf(QLatin1String("in"), out - 1);
-        const int ch = in < 0 ? -1 : text.lastIndexOf(QLatin1String("ch"), in - 1);
-        if (ch < 0) {
+        const int in = m.capturedStart();
+        const int ch = in >= 2 ? text.lastIndexOf(QLatin1String("ch"), in - 2) : -1;
+        if (ch < from) {
             from = m.capturedEnd();
             continue;
         }
@@ -133,6 +146,7 @@ bool MainWindow::sendAllowed(const QString &command)
 
 bool MainWindow::Open_Serial_Port(int withToast)
 {
+    m_wantedConnection = DeviceLink::SerialConnection;
     if (m_serialOpening)
         return false;
     m_serialOpening = true;
@@ -151,9 +165,13 @@ bool MainWindow::Open_Serial_Port(int withToast)
     }
     qDebug() << "串口打开成功";
     connectionType = DeviceLink::SerialConnection;
-    setStatus(tr(" 连接状态: 已连接（串口）"), GreenStatus, StatusLabelDelayMs);
-    if (withToast == 1 && !factoryResetRunning)
-        showToast(tr("串口连接成功！"), QString::fromLatin1(Protocol::SuccessStyle));
+    showLinkOpened(DeviceLink::SerialConnection);
+    if (withToast == 1 && !factoryResetRunning) {
+        if (lossNoticeCount > 0)
+            m_connectToastPending = true;
+        else
+            showToast(tr("串口连接成功！"), QString::fromLatin1(Protocol::SuccessStyle));
+    }
     linkOpen = 1;
     serialRetryCount = 0;
     serialLost = 0;
@@ -163,7 +181,12 @@ bool MainWindow::Open_Serial_Port(int withToast)
 
 void MainWindow::Connect_TCP_Server()
 {
+    m_wantedConnection = DeviceLink::TcpConnection;
+    // One attempt at a time: the wait below lets timers and clicks run.
+    if (m_link->connecting())
+        return;
     qDebug() << "TCP连接目标IP = " << deviceIp << "端口 = " << portNumber << "本地绑定IP = " << localIp;
+    m_linkConfirmed = false;
     setStatus(tr(" 正在重新连接..."), RedStatus);
     if (!m_link->connectTcp(deviceIp, localIp, quint16(portNumber.toUInt()))) {
         ++tcpRetryCount;
@@ -180,11 +203,57 @@ void MainWindow::Connect_TCP_Server()
     linkOpen = 1;
     tcpRetryCount = 0;
     reconnectTimer->stop();
-    setStatus(tr(" 连接状态: 已连接（TCP）"), GreenStatus, StatusLabelDelayMs);
-    showToast(tr("TCP连接成功！"), QString::fromLatin1(Protocol::SuccessStyle));
+    showLinkOpened(DeviceLink::TcpConnection);
+    if (lossNoticeCount > 0)
+        m_connectToastPending = true;
+    else
+        showToast(tr("TCP连接成功！"), QString::fromLatin1(Protocol::SuccessStyle));
+}
+
+void MainWindow::showLinkOpened(int type)
+{
+    m_linkConfirmed = false;
+    const bool tcp = type == DeviceLink::TcpConnection;
+    // Reopened after a loss and still silent: say so rather than "connected".
+    if (lossNoticeCount > 0)
+        setStatus(tcp ? tr(" 连接状态: 设备无应答（TCP）") : tr(" 连接状态: 设备无应答（串口）"), RedStatus,
+                  StatusLabelDelayMs);
+    else
+        setStatus(tcp ? tr(" 连接状态: 等待设备应答（TCP）") : tr(" 连接状态: 等待设备应答（串口）"), AmberStatus,
+                  StatusLabelDelayMs);
+}
+
+void MainWindow::confirmLink()
+{
+    if (m_linkConfirmed || !m_link->channelReady())
+        return;
+    m_linkConfirmed = true;
+    const bool tcp = connectionType == DeviceLink::TcpConnection;
+    setStatus(tcp ? tr(" 连接状态: 已连接（TCP）") : tr(" 连接状态: 已连接（串口）"), GreenStatus);
+    if (m_connectToastPending) {
+        m_connectToastPending = false;
+        showToast(tcp ? tr("TCP连接成功！") : tr("串口连接成功！"), QString::fromLatin1(Protocol::SuccessStyle));
+    }
+}
+
+void MainWindow::onTcpDisconnected()
+{
+    qWarning() << "TCP连接断开" << m_link->tcpSocket()->errorString();
+    m_linkConfirmed = false;
+    setStatus(tr(" 连接状态: 已断开（TCP）"), RedStatus);
+}
+
+void MainWindow::startHeartbeat()
+{
+    heartbeatTimer->start(HeartbeatStartMs);
 }
 
 void MainWindow::sendData(QString info)
+{
+    sendRequest(info, true);
+}
+
+void MainWindow::sendRequest(const QString &info, bool showInConsole)
 {
     if (linkOpen != 1 || !currentDevice())
         return;
@@ -200,18 +269,38 @@ void MainWindow::sendData(QString info)
     rawBuffer.clear();
 
     const QByteArray bytes = m_link->encode(info);
-    if (!heartbeatPending)
+    if (showInConsole)
         TextEdit_Message_Display(1, info);
-    m_link->write(bytes);
+    const qint64 written = m_link->write(bytes);
     dataArrived = 0;
-    qDebug() << "发送的数据 =" << info << bytes;
-    QTimer::singleShot(LinkBusyClearMs, this, [this, token] { clearLinkBusy(token); });
+    m_replyOutstanding = written > 0;
+    qDebug() << "发送的数据 =" << LogPreview::cut(info) << (written < 0 ? "(not written: link not ready)" : "");
+    releaseLinkBusyWhenAnswered(token, m_linkClock.elapsed(), LinkBusyClearMs);
 
-    if (bytes.contains('(') && bytes.contains(')') && !transferRunning) {
-        if (!waitUntil([this] { return dataArrived != 0; }, replyWaitMs)
-            && replyReceived)
+    if (written > 0 && bytes.contains('(') && bytes.contains(')') && !transferRunning) {
+        const bool answered = waitUntil([this] { return dataArrived != 0 || !m_link->channelReady(); }, replyWaitMs);
+        if (!answered && replyReceived && m_link->channelReady())
             showToast(tr("无数据返回！"), QString::fromLatin1(Protocol::FailureStyle));
     }
+}
+
+void MainWindow::releaseLinkBusyWhenAnswered(quint64 token, qint64 sentAtMs, int delayMs)
+{
+    QTimer::singleShot(delayMs, this, [this, token, sentAtMs] {
+        if (token != m_linkBusyToken || !linkBusy)
+            return;
+        // The heartbeat stays out until the reply to this request has been
+        // handled, or its time is up (the reply wait plus one quiet period),
+        // so the two answers are never taken for each other.
+        const qint64 bound = ReplyWaitStepMs * ReplyWaitSteps + m_link->quietIntervalMs();
+        const bool underWay = receiveTimer->isActive()
+                              || (m_replyOutstanding && m_linkClock.elapsed() - sentAtMs < bound);
+        if (underWay) {
+            releaseLinkBusyWhenAnswered(token, sentAtMs, LinkBusyRecheckMs);
+            return;
+        }
+        linkBusy = false;
+    });
 }
 
 bool MainWindow::waitForPendingHeartbeat()
@@ -239,8 +328,7 @@ bool MainWindow::sendDataDevice(const QString command, QString &answer, QString 
     replyBuffer.clear();
     rawBuffer.clear();
     const QByteArray bytes = m_link->encode(command);
-    if (!heartbeatPending)
-        TextEdit_Message_Display(1, command);
+    TextEdit_Message_Display(1, command);
 
     // Lets what is already queued run before the device is read (the fixed
     // 5 ms pause cost every exchange more than the device's own answer time).
@@ -260,6 +348,7 @@ bool MainWindow::sendDataDevice(const QString command, QString &answer, QString 
         // Bytes read here prove the link as well as the heartbeat's answer.
         replyReceived = true;
         dataArrived = 1;
+        confirmLink();
     }
     // What came after the answer is the receiver's again.
     if (!receiveSuspended && currentDevice() && currentDevice()->bytesAvailable() > 0)
@@ -267,11 +356,18 @@ bool MainWindow::sendDataDevice(const QString command, QString &answer, QString 
 
     switch (result) {
     case DeviceLink::ExchangeResult::Ok:
-        qDebug() << "完整数据数据：" << answer;
+        qDebug() << "完整数据数据：" << LogPreview::cut(answer);
         TextEdit_Message_Display(0, display);
         return true;
+    case DeviceLink::ExchangeResult::DeviceError:
+        qDebug() << "指令错误！" << LogPreview::cut(display);
+        TextEdit_Message_Display(0, display);
+        return false;
     case DeviceLink::ExchangeResult::WriteFailed:
         qWarning() << QStringLiteral("发送数据失败: %1").arg(m_link->lastError());
+        return false;
+    case DeviceLink::ExchangeResult::ConnectionLost:
+        qWarning() << "连接已断开，未接收到数据返回!" << m_link->lastError();
         return false;
     case DeviceLink::ExchangeResult::Timeout:
         qDebug() << "等待超时，未接收到数据返回!";
@@ -294,7 +390,13 @@ void MainWindow::onReciverTimerTimeOut()
     QString raw;
     QString reply;
     m_link->takeReply(&raw, &reply);
-    qDebug() << "equipment_data = " << raw;
+    if (isBlank(raw)) {
+        // A stray line break is no reply: nothing to show, dispatch or count.
+        if (!m_replyOutstanding)
+            linkBusy = false;
+        return;
+    }
+    qDebug() << "equipment_data = " << LogPreview::cut(raw);
     if (!heartbeatPending) {
         TextEdit_Message_Display(0, raw);
     } else {
@@ -302,19 +404,19 @@ void MainWindow::onReciverTimerTimeOut()
         heartbeatPending = false;
         TextEdit_Message_Display(0, withoutHeartbeatAnswer(raw));
     }
+    m_replyOutstanding = false;
+    confirmLink();
 
     if (Protocol::isErrorReply(raw)) {
-        qDebug() << "指令错误！" << raw;
+        qDebug() << "指令错误！" << LogPreview::cut(raw);
         linkBusy = false;
         return;
     }
-    reply.remove(QLatin1Char(' '));
-    qDebug() << "收到返回数据=" << reply;
+    reply = DeviceLink::dispatchText(reply);
+    qDebug() << "收到返回数据=" << LogPreview::cut(reply);
     replyReceived = true;
-    reply.remove(QStringLiteral("\r\n"));
     lastReply = reply;
-    if (!reply.isEmpty() || !raw.isEmpty())
-        dispatchReply(reply, raw);
+    dispatchReply(reply, raw);
     if (autoScroll)
         scrollConsoleToEnd();
     linkBusy = false;
@@ -322,12 +424,39 @@ void MainWindow::onReciverTimerTimeOut()
 
 void MainWindow::onDeviceConnect()
 {
-    if (transferRunning || linkBusy || fileDialogOpen)
+    // The first tick comes HeartbeatStartMs after the start; the rest follow
+    // every HeartbeatPeriodMs.
+    if (heartbeatTimer->isActive() && heartbeatTimer->interval() != HeartbeatPeriodMs)
+        heartbeatTimer->setInterval(HeartbeatPeriodMs);
+    sendHeartbeatNow();
+}
+
+void MainWindow::sendHeartbeatNow()
+{
+    if (transferRunning || fileDialogOpen || m_link->connecting())
         return;
+    if (linkBusy || heartbeatPending) {
+        // Skipping would leave a silent device unnoticed for another period.
+        deferHeartbeat();
+        return;
+    }
     replyReceived = false;
     heartbeatPending = true;
     QTimer::singleShot(heartbeatCheckDelayMs, this, &MainWindow::onHeartbeatChecked);
-    sendData(QString::fromLatin1(Protocol::Command::InfoLink));
+    sendRequest(QString::fromLatin1(Protocol::Command::InfoLink), false);
+}
+
+void MainWindow::deferHeartbeat()
+{
+    if (m_heartbeatDeferred)
+        return;
+    m_heartbeatDeferred = true;
+    QTimer::singleShot(HeartbeatRetryMs, this, [this] {
+        m_heartbeatDeferred = false;
+        // Closed meanwhile ("(close,heartbeat)", a transfer, closing): no send.
+        if (heartbeatTimer->isActive())
+            sendHeartbeatNow();
+    });
 }
 
 void MainWindow::onHeartbeatChecked()
@@ -336,15 +465,22 @@ void MainWindow::onHeartbeatChecked()
         restoreRefreshCount = 0;
         // A lost answer must not hide every later command from the console.
         heartbeatPending = false;
+        m_linkConfirmed = false;
         if (lossNoticeCount < 1) {
             ++lossNoticeCount;
             if (!errorDialogShown)
                 showLinkError(tr("设备连接中断！"), ErrorDialogCloseMs);
         }
-        if (connectionType == DeviceLink::TcpConnection)
+        const int type = connectionType ? connectionType : m_wantedConnection;
+        if (type == DeviceLink::TcpConnection) {
+            setStatus(tr(" 连接状态: 设备无应答（TCP）"), RedStatus);
             Connect_TCP_Server();
-        else if (connectionType == DeviceLink::SerialConnection)
+        } else if (type == DeviceLink::SerialConnection) {
             setStatus(tr(" 连接状态: 已断开（串口）"), RedStatus);
+            // A port that never opened (or closed under us) is retried.
+            if (!serialPort->isOpen() && !reconnectTimer->isActive())
+                reconnectTimer->start(reconnectIntervalMs);
+        }
         resetLiveState();
         emit Send_LinkLost();
         return;
@@ -361,9 +497,8 @@ void MainWindow::onHeartbeatChecked()
         refreshPageAgain();
     if (restoreRefreshCount < 2)
         ++restoreRefreshCount;
-    setStatus(connectionType == DeviceLink::TcpConnection ? tr(" 连接状态: 已连接（TCP）")
-                                                          : tr(" 连接状态: 已连接（串口）"),
-              GreenStatus);
+    m_linkConfirmed = false;
+    confirmLink();
     showWaitingOverlay(false);
 }
 
@@ -371,35 +506,45 @@ void MainWindow::restorePageAfterLoss()
 {
     ++restoreQueryCount;
     showWaitingOverlay(true);
+    // A device that falls silent again ends the re-query at its first
+    // unanswered request, so the next heartbeat is not held back.
+    bool silent = false;
+    auto ask = [this, &silent](const QString &request, QString &answer) {
+        if (silent)
+            return false;
+        answer.clear();
+        QString display;
+        const bool ok = sendDataDevice(request, answer, display);
+        silent = !ok && display.isEmpty();
+        return ok;
+    };
     QString answer;
     switch (currentPage) {
     case 0:
-        if (sendDataDevice(QString::fromLatin1(Protocol::Command::GetSwitch), answer))
+        if (ask(QString::fromLatin1(Protocol::Command::GetSwitch), answer))
             emit Send_SwitchStatus(answer);
         break;
     case 3:
-        if (sendDataDevice(QString::fromLatin1(Protocol::Command::GetSplicerPosition), answer))
+        if (ask(QString::fromLatin1(Protocol::Command::GetSplicerPosition), answer))
             Data_Processing(answer);
-        answer.clear();
-        if (sendDataDevice(QString::fromLatin1(Protocol::Command::GetSwitch), answer))
+        if (ask(QString::fromLatin1(Protocol::Command::GetSwitch), answer))
             emit Send_SwitchStatus(answer);
         break;
     case 6:
         if (ui->stackedWidget_SystemSettings->currentIndex() == 4
-            && sendDataDevice(QString::fromLatin1(Protocol::Command::InfoDevice), answer))
+            && ask(QString::fromLatin1(Protocol::Command::InfoDevice), answer))
             Data_Processing(answer);
         break;
     case 7:
-        if (sendDataDevice(Protocol::build(Protocol::Command::GetOutputResolution, {0}), answer))
+        if (ask(Protocol::build(Protocol::Command::GetOutputResolution, {0}), answer))
             Data_Processing(answer);
         break;
     default:
         break;
     }
-    if (restoreQueryHook)
+    if (restoreQueryHook && !silent)
         restoreQueryHook(currentPage);
-    answer.clear();
-    if (sendDataDevice(Protocol::build(Protocol::Command::SceneStatus, {0}), answer)
+    if (ask(Protocol::build(Protocol::Command::SceneStatus, {0}), answer)
         && !answer.contains(QLatin1String("systemon")))
         emit Send_SceneStatus(answer);
     showWaitingOverlay(false);
@@ -459,10 +604,12 @@ void MainWindow::setupLink()
     connect(m_link, &DeviceLink::Send_HeartbeatDue, this, &MainWindow::onDeviceConnect);
     connect(m_link, &DeviceLink::Send_SerialLost, this, &MainWindow::onSerialPortLost);
     connect(m_link, &DeviceLink::Send_DataArrived, this, [this] { dataArrived = 1; });
+    connect(m_link, &DeviceLink::Send_TcpDisconnected, this, &MainWindow::onTcpDisconnected);
     connect(m_link, &DeviceLink::Send_ReconnectDue, this, [this] {
-        if (connectionType == DeviceLink::SerialConnection)
+        if (connectionType == DeviceLink::SerialConnection || m_wantedConnection == DeviceLink::SerialConnection)
             Open_Serial_Port(1);
     });
+    m_linkClock.start();
     // The receiver goes through MainWindow's slot.
     m_link->setAutoRead(false);
     connect(serialPort, &QIODevice::readyRead, this, &MainWindow::receiveData);

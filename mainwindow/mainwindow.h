@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QElapsedTimer>
 #include <QMainWindow>
 #include <QMutex>
 #include <QPointer>
@@ -68,6 +69,13 @@ public:
     // ---- device link -----------------------------------------------------
     bool Open_Serial_Port(int withToast);
     void Connect_TCP_Server();
+    // Starts the link check once the link is open and the pages are laid
+    // out: the first "(info,link)" after HeartbeatStartMs, then every
+    // HeartbeatPeriodMs.
+    void startHeartbeat();
+    // True once the device has answered since the link was last (re)opened;
+    // only then does the status read "connected".
+    bool linkConfirmed() const { return m_linkConfirmed; }
     bool sendDataDevice(const QString command, QString &answer);
     // The same exchange; `display` gets the answer as received.
     bool sendDataDevice(const QString command, QString &answer, QString &display);
@@ -81,8 +89,21 @@ public:
 
     // Page whose navigation the slide animations move.
     QStackedWidget *matrixStack() const;
-    QString consolePlainText() const;
+    // ---- console under load ----------------------------------------------
+    // Lines are queued and shown in batches, so a chattering device costs the
+    // event loop a bounded amount per batch whatever the console holds.
+    // The console's plain text, queued lines included.
+    QString consolePlainText();
+    // Shows the queued lines now (the batch timer does this otherwise).
+    void flushConsole();
     static constexpr int ConsoleMaxLines = 20000;
+    static constexpr int ConsoleMaxChars = 1000000;
+    // Of one huge message only this much is shown, with its full length.
+    static constexpr int ConsoleLinePreviewChars = 4096;
+    static constexpr int ConsoleFlushMs = 50;
+    // Queued lines beyond these are dropped oldest first, with a note.
+    static constexpr int ConsoleMaxPendingLines = 1000;
+    static constexpr int ConsoleMaxPendingChars = 512 * 1024;
 
     // Console commands that are accepted (standby filter, transfer check)
     // and either sent or refused; exposed for the pages.
@@ -170,6 +191,10 @@ public:
     static constexpr int ReplyWaitStepMs = 100;
     static constexpr int ReplyWaitSteps = 30;
     static constexpr int WaitRecheckMs = 10;
+    // A heartbeat due while an exchange holds the link goes out as soon as
+    // the link is free; this is how often that is looked at.
+    static constexpr int HeartbeatRetryMs = 100;
+    static constexpr int LinkBusyRecheckMs = 100;
 
     // Power broadcast (suspend minimises, automatic resume restores); the
     // native hook passes the Windows message and its event code.
@@ -272,8 +297,24 @@ private:
     void dispatchReply(const QString &reply, const QString &raw);
     void scrollConsoleToEnd();
     void appendConsoleLine(const QString &html);
+    // Removes the oldest blocks beyond the line and character caps; returns
+    // the number of characters removed from the top.
+    int trimConsole(int roomForBlocks);
+    // The batch timer, made on first use together with the log's settings.
+    QTimer *consoleFlushTimer();
     bool sendAllowed(const QString &command);
     void onHeartbeatChecked();
+    // Sends without the checks' side effects on the console: the heartbeat's
+    // own request is not shown, everything else is.
+    void sendRequest(const QString &info, bool showInConsole);
+    void sendHeartbeatNow();
+    void deferHeartbeat();
+    void releaseLinkBusyWhenAnswered(quint64 token, qint64 sentAtMs, int delayMs);
+    // The device answered: the status turns green (once per (re)connect).
+    void confirmLink();
+    void onTcpDisconnected();
+    // Status after a successful open, before the device has answered.
+    void showLinkOpened(int type);
     void resetLiveState();
     void restorePageAfterLoss();
     void logoutSystem();
@@ -296,6 +337,11 @@ private:
     My_Warning *m_toast = nullptr;
     QMenu *m_subtitleMenu = nullptr;
     QCompleter *m_completer = nullptr;
+    // Console lines waiting for the next batch (markup, oldest first).
+    QStringList m_consolePending;
+    int m_consolePendingChars = 0;
+    int m_consoleDropped = 0;
+    QTimer *m_consoleFlushTimer = nullptr;
     QPointer<QLabel> m_clickEffect;
     SingleInstance *m_singleInstance = nullptr;
     QAction *m_subtitleAction = nullptr;
@@ -310,6 +356,17 @@ private:
     quint64 m_linkBusyToken = 0;
     quint64 m_statusSerial = 0;
     bool m_serialOpening = false;
+    bool m_linkConfirmed = false;
+    // "TCP/serial connection succeeded" waits for the device's answer when
+    // the link was reopened after a loss.
+    bool m_connectToastPending = false;
+    bool m_heartbeatDeferred = false;
+    // A request sent with sendData whose reply has not been handled yet.
+    bool m_replyOutstanding = false;
+    // The link the operator chose (kept when opening it failed, so the
+    // heartbeat and the reconnect timer still know what to retry).
+    int m_wantedConnection = 0;
+    QElapsedTimer m_linkClock;
     friend class MainWindowSink;
     static std::unique_ptr<DispatchSink> makeDispatchSink(MainWindow &window);
 

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "app/commonlyused.h"
+#include "link/protocol/protocol.h"
 #include "link/transport/devicelink.h"
 #include "mainwindow/mainwindow.h"
 #include "resources/trivaneresources.h"
@@ -42,7 +43,7 @@ bool rawRoundTrip(QTcpSocket &socket, double *us)
     clock.start();
     socket.write(Request);
     QByteArray answer;
-    while (!DeviceLink::endsWithOkLine(QString::fromLatin1(answer))) {
+    while (!Protocol::hasLineEndingOk(QString::fromLatin1(answer))) {
         if (!socket.waitForReadyRead(RawTimeoutMs))
             return false;
         answer += socket.readAll();

@@ -1,5 +1,7 @@
 #include "link/protocol/protocol.h"
 
+#include <QRegularExpression>
+
 #include <QTextCodec>
 #include <QtGlobal>
 
@@ -127,16 +129,18 @@ QString decode(const QByteArray &bytes)
 
 bool isErrorReply(const QString &rawText)
 {
-    bool lineStart = true;
-    for (int i = 0; i < rawText.size(); ++i) {
-        const QChar c = rawText.at(i);
-        if (c == QLatin1Char('\r') || c == QLatin1Char('\n')) {
-            lineStart = true;
-            continue;
-        }
-        if (lineStart && rawText.midRef(i, 3) == QLatin1String("err"))
+    const QLatin1String err("err");
+    int start = 0;
+    while (start <= rawText.size()) {
+        int end = start;
+        while (end < rawText.size() && rawText.at(end) != QLatin1Char('\r') && rawText.at(end) != QLatin1Char('\n'))
+            ++end;
+        const QStringView line = QStringView(rawText).mid(start, end - start).trimmed();
+        // "err", possibly with a code after it, but not a word that only
+        // begins with the letters ("errand").
+        if (line.startsWith(err) && (line.size() == err.size() || !line.at(err.size()).isLetter()))
             return true;
-        lineStart = false;
+        start = end + 1;
     }
     return false;
 }
@@ -151,6 +155,36 @@ bool hasLineEndingOk(const QString &rawText)
         at = rawText.indexOf(QLatin1String("ok"), after);
     }
     return false;
+}
+
+AnswerEnd answerEnd(const QString &request, const QString &rawText)
+{
+    if (isErrorReply(rawText))
+        return AnswerEnd::Error;
+    int from = 0;
+    if (request == QLatin1String(Command::InfoDevice)) {
+        const int system = rawText.indexOf(QLatin1String("system"));
+        const int lock = system < 0 ? -1 : rawText.indexOf(QLatin1String("lock"), system + 6);
+        if (lock < 0)
+            return AnswerEnd::Incomplete;
+        from = lock + 4;
+    }
+    for (int at = rawText.indexOf(QLatin1String("ok"), from); at >= 0;
+         at = rawText.indexOf(QLatin1String("ok"), at + 2)) {
+        int after = at + 2;
+        while (after < rawText.size() && (rawText.at(after) == QLatin1Char(' ') || rawText.at(after) == QLatin1Char('\t')))
+            ++after;
+        if (after == rawText.size())
+            return AnswerEnd::CompleteIfQuiet;
+        const QChar c = rawText.at(after);
+        if (c == QLatin1Char('\n'))
+            return AnswerEnd::Complete;
+        if (c == QLatin1Char('\r'))
+            // Its "\n" may still be on the way; taken with the answer, it
+            // does not turn up later as a reply of its own.
+            return after + 1 < rawText.size() ? AnswerEnd::Complete : AnswerEnd::CompleteIfQuiet;
+    }
+    return AnswerEnd::Incomplete;
 }
 
 QString compact(const QString &rawText)
@@ -325,30 +359,30 @@ QVector<bool> parsePortStatus(const QString &value)
 
 std::optional<SignalStatus> findSignalStatus(const QString &text, int from)
 {
-    const QLatin1String ch("ch"), in("in"), out("out"), ok("ok");
-    const int firstCh = text.indexOf(ch, from);
-    if (firstCh < 0)
+    // Both values must be runs of Y/N: free text that happens to hold the
+    // keywords in order ("Church in Southbrook") is no status.
+    static const QRegularExpression core(QStringLiteral("in([YyNn]+)out([YyNn]+)ok"));
+    const QLatin1String ch("ch");
+    if (from < 0 || from > text.size())
         return std::nullopt;
-    int inAt = text.indexOf(in, firstCh + ch.size());
-    if (inAt < 0)
-        return std::nullopt;
-    const int outAt = text.indexOf(out, inAt + in.size());
-    if (outAt < 0)
-        return std::nullopt;
-    const int okAt = text.indexOf(ok, outAt + out.size());
-    if (okAt < 0)
-        return std::nullopt;
-    // Keywords nearest to each other belong to this answer; an earlier reply
-    // in the same text may hold "ch" or "in" too ("pleasechoose...").
-    inAt = text.lastIndexOf(in, outAt - in.size());
-    const int chAt = text.lastIndexOf(ch, inAt - ch.size());
-    SignalStatus status;
-    status.begin = chAt;
-    status.end = okAt + ok.size();
-    status.channel = text.mid(chAt + ch.size(), inAt - chAt - ch.size());
-    status.inputs = parsePortStatus(text.mid(inAt + in.size(), outAt - inAt - in.size()));
-    status.outputs = parsePortStatus(text.mid(outAt + out.size(), okAt - outAt - out.size()));
-    return status;
+    QRegularExpressionMatchIterator it = core.globalMatch(text, from);
+    while (it.hasNext()) {
+        const QRegularExpressionMatch m = it.next();
+        const int inAt = m.capturedStart();
+        // The nearest "ch" before it: an earlier reply in the same text may
+        // hold "ch" too ("pleasechoose...").
+        const int chAt = inAt >= ch.size() ? text.lastIndexOf(ch, inAt - ch.size()) : -1;
+        if (chAt < from)
+            continue;
+        SignalStatus status;
+        status.begin = chAt;
+        status.end = m.capturedEnd();
+        status.channel = text.mid(chAt + ch.size(), inAt - chAt - ch.size());
+        status.inputs = parsePortStatus(m.captured(1));
+        status.outputs = parsePortStatus(m.captured(2));
+        return status;
+    }
+    return std::nullopt;
 }
 
 QString withoutSignalStatus(const QString &text)

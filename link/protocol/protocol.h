@@ -119,12 +119,26 @@ bool isHeartbeatSwitch(const QString &request);
 QByteArray encode(const QString &text);
 QString decode(const QByteArray &bytes);
 
-// A received line that begins with "err" (the device's rejection). Free text
-// elsewhere ("Merry Christmas", a device named "Terrace") is not an error.
+// A received line that reads "err" and nothing else (the device's
+// rejection). Free text ("Merry Christmas", a device named "errand office"
+// or "Terrace") is not an error. The one rule for every road an answer takes.
 bool isErrorReply(const QString &rawText);
 // An "ok" that ends a line of the raw text: the end of a synchronous answer.
 // A device name such as "Bookshop" does not end it.
 bool hasLineEndingOk(const QString &rawText);
+
+// Where a synchronous answer stands, judged from what has arrived so far.
+enum class AnswerEnd {
+    Incomplete,      // keep reading
+    Complete,        // the last line of the answer has arrived, line break included
+    CompleteIfQuiet, // "ok" ends the text without (all of) its line break: done
+                     // unless more follows at once
+    Error,           // the device rejected the request
+};
+// `request` matters for "(info,dev)": its answer starts with the free-text
+// device name, which may itself end in "ok" ("Notebook"), so only the
+// "system" ... "lock" ... "ok" part ends it.
+AnswerEnd answerEnd(const QString &request, const QString &rawText);
 // The text the dispatcher sees: every blank and line break removed.
 QString compact(const QString &rawText);
 
@@ -193,7 +207,8 @@ int toNumber(const std::optional<QString> &text);
 QVector<bool> parsePortStatus(const QString &value);
 
 // The signal-status answer: "ch" channel "in" inputs "out" outputs "ok",
-// recognised only when the four keywords come in this order.
+// recognised only when the four keywords come in this order and both values
+// are runs of Y/N (a device name such as "Church in Southbrook" is none).
 struct SignalStatus
 {
     int begin = 0;  // position of its "ch" in the text

@@ -5,6 +5,7 @@
 #include <QFile>
 #include <QHostAddress>
 #include <QSerialPort>
+#include <QSignalBlocker>
 #include <QTcpSocket>
 #include <QTextCodec>
 
@@ -36,6 +37,8 @@ DeviceLink::DeviceLink(QObject *parent)
     m_receiveTimer.setSingleShot(true);
     // A coarse timer may fire 5 % early, cutting a slow serial answer.
     m_receiveTimer.setTimerType(Qt::PreciseTimer);
+    // The heartbeat's period is part of how fast a silent device is noticed.
+    m_heartbeatTimer.setTimerType(Qt::PreciseTimer);
     m_reconnectTimer.setInterval(ReconnectIntervalMs);
 
     connect(&m_receiveTimer, &QTimer::timeout, this, &DeviceLink::Send_ReplyComplete);
@@ -46,6 +49,10 @@ DeviceLink::DeviceLink(QObject *parent)
     // Qt ignores the option on a socket without an engine, so it is set here.
     connect(m_socket, &QTcpSocket::connected, this,
             [this] { m_socket->setSocketOption(QAbstractSocket::LowDelayOption, 1); });
+    connect(m_socket, &QTcpSocket::disconnected, this, [this] {
+        if (m_connectionType == TcpConnection && !m_connecting)
+            emit Send_TcpDisconnected();
+    });
 }
 
 DeviceLink::~DeviceLink()
@@ -112,9 +119,34 @@ bool DeviceLink::openSerial(const QString &portName, const QString &baudRate, QS
     return true;
 }
 
+bool DeviceLink::waitForConnected(QAbstractSocket *socket, int timeoutMs)
+{
+    if (socket->state() == QAbstractSocket::ConnectedState)
+        return true;
+    QPointer<QAbstractSocket> guard = socket;
+    QEventLoop loop;
+    QTimer deadline;
+    deadline.setSingleShot(true);
+    connect(&deadline, &QTimer::timeout, &loop, &QEventLoop::quit);
+    connect(socket, &QAbstractSocket::connected, &loop, &QEventLoop::quit);
+    connect(socket, &QAbstractSocket::errorOccurred, &loop, &QEventLoop::quit);
+    connect(socket, &QAbstractSocket::stateChanged, &loop, [&loop](QAbstractSocket::SocketState state) {
+        if (state == QAbstractSocket::UnconnectedState)
+            loop.quit();
+    });
+    connect(socket, &QObject::destroyed, &loop, &QEventLoop::quit);
+    deadline.start(timeoutMs);
+    if (socket->state() != QAbstractSocket::UnconnectedState)
+        loop.exec();
+    return guard && guard->state() == QAbstractSocket::ConnectedState;
+}
+
 bool DeviceLink::connectTcp(const QString &deviceIp, const QString &localIp, quint16 port,
                             int timeoutMs)
 {
+    if (m_connecting)
+        return false;
+    m_connecting = true;
     m_socket->abort();
     m_socket->close();
     // Leading zeros would be read as octal by QHostAddress.
@@ -123,8 +155,11 @@ bool DeviceLink::connectTcp(const QString &deviceIp, const QString &localIp, qui
     m_socket->connectToHost(CommonlyUsed::Plain_IP_Address(deviceIp), port, QIODevice::ReadWrite, QAbstractSocket::AnyIPProtocol);
     attachDevice(m_socket);
     resetDecoder();
-    if (!m_socket->waitForConnected(timeoutMs)) {
+    const bool connected = waitForConnected(m_socket, timeoutMs);
+    m_connecting = false;
+    if (!connected) {
         m_lastError = m_socket->errorString();
+        m_socket->abort();
         return false;
     }
     m_socket->setSocketOption(QAbstractSocket::LowDelayOption, 1);
@@ -133,8 +168,19 @@ bool DeviceLink::connectTcp(const QString &deviceIp, const QString &localIp, qui
     return true;
 }
 
+bool DeviceLink::channelReady() const
+{
+    if (!m_current || !m_current->isOpen())
+        return false;
+    if (m_current == m_socket)
+        return m_socket->state() == QAbstractSocket::ConnectedState;
+    return true;
+}
+
 void DeviceLink::closeLink()
 {
+    // Closing on purpose is no loss to report.
+    const QSignalBlocker quiet(this);
     m_receiveTimer.stop();
     if (m_socket->state() != QAbstractSocket::UnconnectedState) {
         m_socket->abort();
@@ -158,7 +204,7 @@ QString DeviceLink::decodeChunk(const QByteArray &bytes)
 
 qint64 DeviceLink::write(const QByteArray &bytes)
 {
-    if (!m_current || !m_current->isOpen())
+    if (!channelReady())
         return -1;
     return m_current->write(bytes);
 }
@@ -224,27 +270,11 @@ void DeviceLink::clearBuffers()
     m_overflowLogged = false;
 }
 
-bool DeviceLink::endsWithOkLine(const QString &raw)
+QString DeviceLink::dispatchText(QString reply)
 {
-    for (int at = raw.indexOf(QLatin1String("ok")); at >= 0;
-         at = raw.indexOf(QLatin1String("ok"), at + 1)) {
-        const int next = at + 2;
-        if (next < raw.size() && (raw.at(next) == QLatin1Char('\r') || raw.at(next) == QLatin1Char('\n')))
-            return true;
-    }
-    return false;
-}
-
-bool DeviceLink::endsWithBareOkLine(const QString &raw)
-{
-    int end = raw.size();
-    while (end > 0 && (raw.at(end - 1) == QLatin1Char('\r') || raw.at(end - 1) == QLatin1Char('\n')
-                       || raw.at(end - 1) == QLatin1Char(' ')))
-        --end;
-    int start = end;
-    while (start > 0 && raw.at(start - 1) != QLatin1Char('\r') && raw.at(start - 1) != QLatin1Char('\n'))
-        --start;
-    return end < raw.size() && QStringView(raw).mid(start, end - start).trimmed() == QLatin1String("ok");
+    reply.remove(QLatin1Char(' '));
+    reply.remove(QStringLiteral("\r\n"));
+    return reply;
 }
 
 DeviceLink::ExchangeResult DeviceLink::exchange(const QByteArray &request, QString *answer,
@@ -253,6 +283,9 @@ DeviceLink::ExchangeResult DeviceLink::exchange(const QByteArray &request, QStri
     QPointer<QIODevice> device = m_current;
     if (!device || !device->isOpen())
         return ExchangeResult::NoDevice;
+    const bool overTcp = device == m_socket;
+    if (overTcp && m_socket->state() != QAbstractSocket::ConnectedState)
+        return ExchangeResult::ConnectionLost;
     if (m_connectionType == SerialConnection)
         m_serial->clear(QSerialPort::Output);
     if (!device->isWritable())
@@ -285,8 +318,8 @@ DeviceLink::ExchangeResult DeviceLink::exchange(const QByteArray &request, QStri
     if (!device->isReadable())
         return ExchangeResult::NotReadable;
 
-    // The device-information answer starts with the free-text device name.
-    const bool answerHoldsName = request.startsWith(QByteArray(Protocol::Command::InfoDevice));
+    const QString requestText = QString::fromLatin1(request);
+    auto peerGone = [&] { return overTcp && m_socket->state() != QAbstractSocket::ConnectedState; };
     QString raw;
     QElapsedTimer clock;
     clock.start();
@@ -303,29 +336,40 @@ DeviceLink::ExchangeResult DeviceLink::exchange(const QByteArray &request, QStri
             if (answer)
                 *answer += stripForDispatch(text);
             emit Send_DataArrived(bytes.size());
-            if (endsWithOkLine(raw)) {
-                if (!answerHoldsName || endsWithBareOkLine(raw) || !moreDataWithin(device, OkLineSettleMs))
+            switch (Protocol::answerEnd(requestText, raw)) {
+            case Protocol::AnswerEnd::Error:
+                return ExchangeResult::DeviceError;
+            case Protocol::AnswerEnd::Complete:
+                return ExchangeResult::Ok;
+            case Protocol::AnswerEnd::CompleteIfQuiet:
+                if (!moreDataWithin(device, OkSettleMs))
                     return ExchangeResult::Ok;
                 continue;
+            case Protocol::AnswerEnd::Incomplete:
+                break;
             }
             if (raw.size() > MaxBufferChars)
                 return ExchangeResult::Timeout;
         }
+        if (peerGone()) {
+            m_lastError = m_socket->errorString();
+            return ExchangeResult::ConnectionLost;
+        }
         const qint64 left = totalMs - clock.elapsed();
         if (left <= 0)
             break;
-        // Wake on the data notification; the short re-check only guards
-        // against a notification that was swallowed by a nested reader.
+        // Wake on the data notification or the peer's going; the short
+        // re-check only guards against a notification that was swallowed by
+        // a nested reader.
         QEventLoop loop;
         connect(device, &QIODevice::readyRead, &loop, &QEventLoop::quit);
         connect(device, &QObject::destroyed, &loop, &QEventLoop::quit);
+        if (overTcp)
+            connect(m_socket, &QAbstractSocket::stateChanged, &loop, &QEventLoop::quit);
         QTimer::singleShot(int(qMin<qint64>(left, ExchangeRecheckMs)), &loop, &QEventLoop::quit);
-        if (device->bytesAvailable() == 0)
+        if (device->bytesAvailable() == 0 && !peerGone())
             loop.exec();
     }
-    // A device that ends its last line without a line break.
-    if (raw.trimmed().endsWith(QLatin1String("ok")))
-        return ExchangeResult::Ok;
     return ExchangeResult::Timeout;
 }
 

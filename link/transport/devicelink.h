@@ -2,6 +2,7 @@
 
 #include <QElapsedTimer>
 #include <QIODevice>
+#include <QAbstractSocket>
 #include <QObject>
 #include <QPointer>
 #include <QString>
@@ -26,7 +27,7 @@ class DeviceLink final : public QObject
 public:
     enum ConnectionType { NoConnection = 0, TcpConnection = 1, SerialConnection = 2 };
 
-    enum class ExchangeResult { Ok, NoDevice, NotWritable, WriteFailed, NotReadable, Timeout };
+    enum class ExchangeResult { Ok, NoDevice, NotWritable, WriteFailed, NotReadable, Timeout, DeviceError, ConnectionLost };
 
     static constexpr int TcpQuietMs = 100;
     static constexpr int SerialQuietMs = 600;
@@ -41,10 +42,9 @@ public:
     // The synchronous exchange's bound: 50 passes of 40 ms.
     static constexpr int ExchangeTotalMs = 50 * 40;
     static constexpr int ExchangeRecheckMs = 40;
-    // In the device-information answer a line that merely ends in "ok" may be
-    // the device name ("Notebook"): it counts as the end only when nothing
-    // follows within this time.
-    static constexpr int OkLineSettleMs = 50;
+    // An "ok" that ends the text without its line break ends the answer when
+    // nothing more arrives within this time.
+    static constexpr int OkSettleMs = 20;
     // Read errors in a row without a byte in between that mark a dead port.
     static constexpr int DeadPortReadErrors = 3;
 
@@ -61,21 +61,31 @@ public:
     bool openSerial(const QString &portName, const QString &baudRate, QString *errorText = nullptr);
     int baudRate() const { return m_baudRate; }
     // Connects the socket, bound to localIp when it is a valid address;
-    // waits at most TcpConnectTimeoutMs while the interface is blocked.
+    // waits at most TcpConnectTimeoutMs, processing events meanwhile so the
+    // window stays live while a switched-off device is tried. A call made
+    // while an attempt is waiting returns false at once.
     bool connectTcp(const QString &deviceIp, const QString &localIp, quint16 port,
                     int timeoutMs = TcpConnectTimeoutMs);
+    bool connecting() const { return m_connecting; }
+    // True while the channel can carry a request (a TCP socket that is
+    // connected, an open serial port).
+    bool channelReady() const;
+    // Waits for the socket's connection without blocking the event loop.
+    static bool waitForConnected(QAbstractSocket *socket, int timeoutMs);
     void closeLink();
 
     QByteArray encode(const QString &text) const;
     QString decodeChunk(const QByteArray &bytes);
 
-    // Asynchronous write; returns the bytes written or -1.
+    // Asynchronous write; returns the bytes written or -1 (also while the
+    // TCP socket is not connected: nothing is queued for a later connection).
     qint64 write(const QByteArray &bytes);
 
     // Synchronous exchange: writes the request and reads the device itself
-    // until a line ends in "ok", pumping events meanwhile and waking on every
-    // data notification. `answer` gets the text without blanks and line
-    // breaks, `display` the text as received.
+    // until the answer has ended (Protocol::answerEnd), pumping events
+    // meanwhile and waking on every data notification. Ends early when the
+    // device rejects the request or the TCP peer goes away. `answer` gets the
+    // text without blanks and line breaks, `display` the text as received.
     ExchangeResult exchange(const QByteArray &request, QString *answer, QString *display,
                             int totalMs = ExchangeTotalMs);
     bool exchangeRunning() const { return m_exchangeDepth > 0; }
@@ -87,13 +97,10 @@ public:
     int quietIntervalMs() const;
     // Hands over and empties the collected text.
     void takeReply(QString *raw, QString *reply);
+    // What the dispatcher is given of the collected reply text: no blanks, no
+    // CR LF pairs (also those a chunk border had cut apart).
+    static QString dispatchText(QString reply);
     void clearBuffers();
-
-    // True when "ok" ends a line of the text (a device name may contain "ok").
-    static bool endsWithOkLine(const QString &raw);
-    // True when the text's last line is the bare word "ok": nothing of the
-    // answer can follow it.
-    static bool endsWithBareOkLine(const QString &raw);
 
     // When on (the default) the link reads on every data notification itself;
     // an owner that routes the notification through its own slot turns it off.
@@ -115,6 +122,8 @@ signals:
     void Send_DataArrived(int byteCount);
     // The serial port vanished (resource error or a port that only fails reads).
     void Send_SerialLost(const QString &reason);
+    // The TCP peer went away (the socket left the connected state).
+    void Send_TcpDisconnected();
     void Send_HeartbeatDue();
     void Send_ReconnectDue();
 
@@ -135,6 +144,7 @@ private:
     int m_exchangeDepth = 0;
     bool m_overflowLogged = false;
     bool m_autoRead = true;
+    bool m_connecting = false;
     QString m_lastError;
     QTextCodec *m_codec = nullptr;
     std::unique_ptr<QTextDecoder> m_decoder;

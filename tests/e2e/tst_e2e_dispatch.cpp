@@ -1,16 +1,15 @@
-// The reply dispatcher fed with what the simulated device really sends: each
-// request is built from the command table, written to the simulator's TCP port,
-// collected the way the link collects it and dispatched into a recording sink.
+// The reply dispatcher fed with what the simulated device really sends,
+// through the program's own link: each request is built from the command
+// table and either exchanged synchronously (the answer read until its end)
+// or written and collected by the receiver until the line goes quiet, then
+// dispatched into a recording sink.
 #include "link/dispatch/replydispatcher.h"
 #include "link/protocol/protocol.h"
+#include "link/transport/devicelink.h"
 #include "tests/support/dispatch_fakesink.h"
 #include "tests/support/sim_process.h"
 
-#include <QElapsedTimer>
-#include <QHostAddress>
 #include <QSignalSpy>
-#include <QTcpSocket>
-#include <QTextCodec>
 #include <QtTest>
 
 #include <memory>
@@ -18,7 +17,6 @@
 namespace {
 
 constexpr int AnswerTimeoutMs = 2000;
-constexpr int TcpQuietMs = 100; // the link's quiet period on TCP
 constexpr int ShortDelayMs = 10;
 constexpr int SplitPauseMs = 30; // well inside the quiet period
 constexpr int DelayedStepMs = 3000;
@@ -33,47 +31,34 @@ struct Reply
 
 enum class Until { LineEndingOk, Quiet };
 
-// Like the link: one decoder for the whole answer (a character may span two
-// chunks); every chunk loses its CR LF pairs; at the end blanks go, and the
-// CR LF pairs that a chunk border cut apart.
-Reply collect(QTcpSocket &socket, Until until)
+Reply ask(DeviceLink &link, const QString &requests, Until until = Until::LineEndingOk)
 {
     Reply reply;
-    const std::unique_ptr<QTextDecoder> decoder(QTextCodec::codecForName("GB2312")->makeDecoder());
-    QElapsedTimer clock;
-    clock.start();
-    while (!(until == Until::LineEndingOk && Protocol::hasLineEndingOk(reply.raw))) {
-        const int left = AnswerTimeoutMs - int(clock.elapsed());
-        const int wait = until == Until::Quiet && reply.chunks > 0 ? qMin(TcpQuietMs, left) : left;
-        if (wait <= 0 || (!socket.bytesAvailable() && !socket.waitForReadyRead(wait)))
-            break;
-        const QString chunk = decoder->toUnicode(socket.readAll());
-        reply.raw += chunk;
-        reply.text += QString(chunk).remove(QStringLiteral("\r\n"));
-        ++reply.chunks;
+    QSignalSpy chunks(&link, &DeviceLink::Send_DataArrived);
+    if (until == Until::LineEndingOk) {
+        link.exchange(Protocol::encode(requests), &reply.text, &reply.raw, AnswerTimeoutMs);
+    } else {
+        QSignalSpy complete(&link, &DeviceLink::Send_ReplyComplete);
+        if (link.write(Protocol::encode(requests)) > 0 && complete.wait(AnswerTimeoutMs)) {
+            QString collected;
+            link.takeReply(&reply.raw, &collected);
+            reply.text = DeviceLink::dispatchText(collected);
+        }
     }
-    reply.text.remove(QLatin1Char(' '));
-    reply.text.remove(QStringLiteral("\r\n"));
+    reply.chunks = chunks.count();
     return reply;
-}
-
-Reply ask(QTcpSocket &socket, const QString &requests, Until until = Until::LineEndingOk)
-{
-    socket.write(Protocol::encode(requests));
-    socket.waitForBytesWritten(AnswerTimeoutMs);
-    return collect(socket, until);
 }
 
 // The synchronous exchange of the wake-up sequence goes to the simulator too.
 class SimBackedSink final : public RecordingDispatchSink
 {
 public:
-    QTcpSocket *socket = nullptr;
+    DeviceLink *link = nullptr;
 
     bool sendRequestSync(const QString &request, QString &answer, QString &raw) override
     {
         calls << QStringLiteral("sync:") + request;
-        const Reply reply = ask(*socket, request);
+        const Reply reply = ask(*link, request);
         answer = reply.text;
         raw = reply.raw;
         return reply.text.contains(QLatin1String("ok"));
@@ -119,7 +104,7 @@ private:
     }
     Reply dispatch(const QString &requests, Until until = Until::LineEndingOk)
     {
-        const Reply reply = ask(m_socket, requests, until);
+        const Reply reply = ask(m_link, requests, until);
         m_dispatcher->dispatch(reply.text, reply.raw);
         return reply;
     }
@@ -139,7 +124,7 @@ private:
     }
 
     SimProcess m_sim;
-    QTcpSocket m_socket;
+    DeviceLink m_link;
     std::unique_ptr<SimBackedSink> m_sink;
     std::unique_ptr<ReplyDispatcher> m_dispatcher;
 };
@@ -153,8 +138,7 @@ private:
 void tst_E2eDispatch::initTestCase()
 {
     QVERIFY2(m_sim.start(), qPrintable(m_sim.errorText()));
-    m_socket.connectToHost(QHostAddress::LocalHost, m_sim.tcpPort());
-    QVERIFY(m_socket.waitForConnected(AnswerTimeoutMs));
+    QVERIFY(m_link.connectTcp(QStringLiteral("127.0.0.1"), QString(), m_sim.tcpPort()));
 }
 
 void tst_E2eDispatch::init()
@@ -163,10 +147,12 @@ void tst_E2eDispatch::init()
     QVERIFY(control(QStringLiteral("reset")));
     QVERIFY(control(QStringLiteral("set model 4x4")));
     QVERIFY(control(QStringLiteral("set type Orvex")));
-    m_socket.readAll();
+    // Whatever a previous row left unread.
+    QTest::qWait(DeviceLink::TcpQuietMs + 20);
+    m_link.takeReply(nullptr, nullptr);
     m_dispatcher.reset();
     m_sink = std::make_unique<SimBackedSink>();
-    m_sink->socket = &m_socket;
+    m_sink->link = &m_link;
     m_dispatcher = std::make_unique<ReplyDispatcher>(*m_sink);
     DispatchTimings timings;
     timings.factoryResetMs = timings.wakeUpDelay4x4Ms = timings.wakeUpDelayMs = ShortDelayMs;
@@ -441,7 +427,7 @@ void tst_E2eDispatch::runTogether()
         if (step.startsWith(QLatin1Char('!')))
             QVERIFY(control(step.mid(1)));
         else
-            ask(m_socket, step);
+            ask(m_link, step);
     }
     for (int n = 1; n <= Protocol::AnswerCount; ++n) {
         m_dispatcher->setBranchHandler(Protocol::Answer(n), [this, n](ReplyDispatcher::BranchCall &call) {

@@ -1,8 +1,10 @@
 // The main window's link against the simulator over TCP loopback and a pty.
+#include <QElapsedTimer>
 #include <QLineEdit>
+#include <QTcpSocket>
 #include <QSignalSpy>
 #include <QTemporaryDir>
-#include <QTextEdit>
+#include <QPlainTextEdit>
 #include <QtTest>
 
 #include "app/commonlyused.h"
@@ -11,6 +13,11 @@
 #include "mainwindow/mainwindow.h"
 #include "resources/trivaneresources.h"
 #include "tests/support/sim_process.h"
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
 class TestLinkE2E final : public QObject
 {
@@ -30,6 +37,17 @@ private slots:
     void exchangeWaitsForPendingHeartbeat();
     void lossNoticeOnceAndRequeryOnFirstGoodHeartbeat();
     void tcpPeerKilledAndBack();
+    void deviceNameEndingInOkNotCut();
+    void strayLineBreakIsNoReply();
+    void namesThatLookLikeAnswers_data();
+    void namesThatLookLikeAnswers();
+    void rejectionEndsExchangeAtOnce();
+    void slowTypedCommandKeepsHeartbeatOut();
+    void commandTypedWhileHeartbeatPendingShown();
+    void peerDropEndsExchange();
+    void connectWaitKeepsWindowLive();
+    void consoleRefusesWhatDeviceCannotRead();
+    // Last: it leaves the window on a serial line that is gone.
     void serialPtyLossAndRecovery();
 
 private:
@@ -114,12 +132,11 @@ void TestLinkE2E::chunkedAnswerDispatchedOnce()
 
 void TestLinkE2E::heartbeatAnswerHiddenOrdinaryShown()
 {
-    w->findChild<QTextEdit *>(QStringLiteral("textEdit"))->clear();
+    w->findChild<QPlainTextEdit *>(QStringLiteral("textEdit"))->clear();
     // An ordinary answer that lands in the same quiet period as the heartbeat's.
     QVERIFY(m_sim.fault(QStringLiteral("delay 30")));
-    w->replyReceived = false;
-    w->heartbeatPending = true;
-    w->sendData(QStringLiteral("(info,link)"));
+    w->onDeviceConnect();
+    QVERIFY(w->heartbeatPending);
     m_sim.command(QStringLiteral("sendtext pleasechooseupdatefile\\r\\n"));
     QTRY_VERIFY(!w->heartbeatPending);
     const QString console = w->consolePlainText();
@@ -172,9 +189,8 @@ void TestLinkE2E::exchangeWaitsForPendingHeartbeat()
 {
     // The heartbeat's answer comes late; the exchange must not take it.
     QVERIFY(m_sim.fault(QStringLiteral("delay 150")));
-    w->replyReceived = false;
-    w->heartbeatPending = true;
-    w->sendData(QStringLiteral("(info,link)"));
+    w->onDeviceConnect();
+    QVERIFY(w->heartbeatPending);
     QString answer;
     QVERIFY(w->sendDataDevice(QStringLiteral("(get,i.baud)"), answer));
     QVERIFY2(answer.startsWith(QStringLiteral("inbaudrate")), qPrintable(answer));
@@ -216,9 +232,13 @@ void TestLinkE2E::tcpPeerKilledAndBack()
     QVERIFY2(m_sim.restart(), qPrintable(m_sim.errorText()));
     heartbeatAndCheck();
     QTRY_COMPARE(w->tcpRetryCount, 0);
-    QCOMPARE(w->statusText, QStringLiteral(" 连接状态: 已连接（TCP）"));
+    // The port is back, but only the device's answer makes it "connected".
+    QCOMPARE(w->statusText, QStringLiteral(" 连接状态: 设备无应答（TCP）"));
+    QVERIFY(!w->linkConfirmed());
     heartbeatAndCheck();
     QTRY_COMPARE(w->restoreRefreshCount, 1);
+    QCOMPARE(w->statusText, QStringLiteral(" 连接状态: 已连接（TCP）"));
+    QCOMPARE(w->lastToast(), QStringLiteral("TCP连接成功！"));
 }
 
 void TestLinkE2E::serialPtyLossAndRecovery()
@@ -246,6 +266,212 @@ void TestLinkE2E::serialPtyLossAndRecovery()
     answer.clear();
     QVERIFY(w->sendDataDevice(QStringLiteral("(get,i.baud)"), answer));
     QCOMPARE(serialSim.history().filter(QStringLiteral("(get,sw)")).size(), 0);
+}
+
+void TestLinkE2E::deviceNameEndingInOkNotCut()
+{
+    // "Notebook\r\n" and then a pause longer than any settle time.
+    m_sim.command(QStringLiteral("set name Notebook"));
+    QVERIFY(m_sim.fault(QStringLiteral("split 10 200")));
+    QSignalSpy branches(w->dispatcher(), &ReplyDispatcher::branchMatched);
+    QString answer;
+    QElapsedTimer clock;
+    clock.start();
+    QVERIFY(w->sendDataDevice(QStringLiteral("(info,dev)"), answer));
+    QVERIFY2(answer.startsWith(QStringLiteral("Notebooksystem")) && answer.endsWith(QStringLiteral("lockok")),
+             qPrintable(answer));
+    QVERIFY2(clock.elapsed() < 1000, qPrintable(QString::number(clock.elapsed())));
+    w->Data_Processing(answer);
+    QList<int> seen;
+    for (const QList<QVariant> &b : branches)
+        seen << b.first().toInt();
+    QCOMPARE(seen, QList<int>{int(Protocol::Answer::DeviceInfo)});
+    m_sim.command(QStringLiteral("set name HDMI Matrix"));
+}
+
+void TestLinkE2E::strayLineBreakIsNoReply()
+{
+    // An answer whose line break trails it by a few milliseconds is taken
+    // whole; a break that comes later still is no reply of its own.
+    QVERIFY(m_sim.fault(QStringLiteral("split 21 5")));
+    QString answer;
+    QString display;
+    QVERIFY(w->sendDataDevice(QStringLiteral("(get,i.baud)"), answer, display));
+    QVERIFY2(display.endsWith(QStringLiteral("ok\r\n")), qPrintable(display));
+    QTRY_VERIFY(!w->linkBusy);
+    w->heartbeatTimer->stop();
+    QSignalSpy ended(w->deviceLink(), &DeviceLink::Send_ReplyComplete);
+    m_sim.command(QStringLiteral("sendtext \\n"));
+    QVERIFY(ended.wait(1000));
+    QTest::qWait(50);
+    // The dispatcher would have restarted the heartbeat and cleared the flags.
+    QVERIFY(!w->heartbeatTimer->isActive());
+    QVERIFY(!w->linkBusy);
+}
+
+void TestLinkE2E::namesThatLookLikeAnswers_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<bool>("synchronous");
+    for (const char *name : {"Church in Southbrook", "errand office"}) {
+        QTest::addRow("%s, asked and waited for", name) << QString::fromLatin1(name) << true;
+        QTest::addRow("%s, answer collected", name) << QString::fromLatin1(name) << false;
+    }
+}
+
+void TestLinkE2E::namesThatLookLikeAnswers()
+{
+    QFETCH(QString, name);
+    QFETCH(bool, synchronous);
+    m_sim.command(QStringLiteral("set name ") + name);
+    QSignalSpy branches(w->dispatcher(), &ReplyDispatcher::branchMatched);
+    QSignalSpy ended(w->dispatcher(), &ReplyDispatcher::dispatchEnded);
+    if (synchronous) {
+        QString answer;
+        QVERIFY(w->sendDataDevice(QStringLiteral("(info,dev)"), answer));
+        w->Data_Processing(answer);
+    } else {
+        w->sendData(QStringLiteral("(info,dev)"));
+        QTRY_VERIFY(!branches.isEmpty());
+    }
+    QList<int> seen;
+    for (const QList<QVariant> &b : branches)
+        seen << b.first().toInt();
+    QCOMPARE(seen, QList<int>{int(Protocol::Answer::DeviceInfo)});
+    QVERIFY(ended.isEmpty());
+    m_sim.command(QStringLiteral("set name HDMI Matrix"));
+}
+
+void TestLinkE2E::rejectionEndsExchangeAtOnce()
+{
+    QElapsedTimer clock;
+    clock.start();
+    QString answer;
+    QVERIFY(!w->sendDataDevice(QStringLiteral("(sw,99,1)"), answer));
+    QVERIFY2(clock.elapsed() < 500, qPrintable(QString::number(clock.elapsed())));
+    QVERIFY(answer.contains(QStringLiteral("err")));
+}
+
+void TestLinkE2E::slowTypedCommandKeepsHeartbeatOut()
+{
+    auto *console = w->findChild<QPlainTextEdit *>(QStringLiteral("textEdit"));
+    console->clear();
+    // Slower than the old fixed 2 s release of the busy flag.
+    QVERIFY(m_sim.fault(QStringLiteral("delay 2600")));
+    auto *line = w->findChild<QLineEdit *>(QStringLiteral("lineEdit_SendData"));
+    line->setText(QStringLiteral("(get,i.baud)"));
+    QMetaObject::invokeMethod(w, "on_pushButton_SendIP_clicked");
+    QTest::qWait(2200);
+    // Running as in the program (its ticks are not connected here).
+    w->heartbeatTimer->start(MainWindow::HeartbeatPeriodMs);
+    w->onDeviceConnect();
+    QTest::qWait(200);
+    QCOMPARE(requestsMatching(QStringLiteral("(info,link)")), 0);
+    QTRY_VERIFY_WITH_TIMEOUT(w->consolePlainText().contains(QStringLiteral("inbaudrate")), 3000);
+    // The held-back heartbeat goes out once the typed reply is handled; its
+    // answer stays out of the console.
+    QTRY_COMPARE_WITH_TIMEOUT(requestsMatching(QStringLiteral("(info,link)")), 1, 2000);
+    QTRY_VERIFY_WITH_TIMEOUT(!w->heartbeatPending, 4000);
+    const QString text = w->consolePlainText();
+    QVERIFY2(!text.contains(QStringLiteral("ch8x16")), qPrintable(text));
+    QCOMPARE(text.count(QStringLiteral("inbaudrate")), 1);
+}
+
+void TestLinkE2E::commandTypedWhileHeartbeatPendingShown()
+{
+    w->findChild<QPlainTextEdit *>(QStringLiteral("textEdit"))->clear();
+    QVERIFY(m_sim.fault(QStringLiteral("delay 100")));
+    // Typed while the heartbeat waits for its answer.
+    QTimer::singleShot(0, w, &MainWindow::onDeviceConnect);
+    QTRY_VERIFY(w->heartbeatPending);
+    auto *line = w->findChild<QLineEdit *>(QStringLiteral("lineEdit_SendData"));
+    line->setText(QStringLiteral("(get,o.baud)"));
+    QMetaObject::invokeMethod(w, "on_pushButton_SendIP_clicked");
+    QTRY_VERIFY(w->consolePlainText().contains(QStringLiteral("outbaudrate")));
+    const QString text = w->consolePlainText();
+    QVERIFY2(text.contains(QStringLiteral("(get,o.baud)")), qPrintable(text));
+    QVERIFY(!text.contains(QStringLiteral("(info,link)")));
+}
+
+void TestLinkE2E::peerDropEndsExchange()
+{
+    QVERIFY(m_sim.fault(QStringLiteral("silence on")));
+    QTimer::singleShot(200, this, [this] { m_sim.command(QStringLiteral("fault drop")); });
+    QElapsedTimer clock;
+    clock.start();
+    QString answer;
+    QVERIFY(!w->sendDataDevice(QStringLiteral("(get,sw)"), answer));
+    QVERIFY2(clock.elapsed() < 1000, qPrintable(QString::number(clock.elapsed())));
+    QTRY_COMPARE(w->statusText, QStringLiteral(" 连接状态: 已断开（TCP）"));
+    QVERIFY(!w->linkConfirmed());
+    // Back for the tests that follow.
+    QVERIFY(m_sim.fault(QStringLiteral("clear")));
+    w->Connect_TCP_Server();
+    QVERIFY(w->sendDataDevice(QStringLiteral("(get,i.baud)"), answer));
+    QCOMPARE(w->statusText, QStringLiteral(" 连接状态: 已连接（TCP）"));
+}
+
+void TestLinkE2E::connectWaitKeepsWindowLive()
+{
+    // A listener whose queue is full: the kernel drops further SYNs, so a
+    // connection attempt waits its whole bound, as with a switched-off device.
+    const int listener = ::socket(AF_INET, SOCK_STREAM, 0);
+    QVERIFY(listener >= 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    QCOMPARE(::bind(listener, reinterpret_cast<sockaddr *>(&address), sizeof address), 0);
+    socklen_t length = sizeof address;
+    QCOMPARE(::getsockname(listener, reinterpret_cast<sockaddr *>(&address), &length), 0);
+    QCOMPARE(::listen(listener, 0), 0);
+    QList<QTcpSocket *> fillers;
+    for (int i = 0; i < 3; ++i) {
+        auto *filler = new QTcpSocket(this);
+        filler->connectToHost(QHostAddress::LocalHost, ntohs(address.sin_port));
+        filler->waitForConnected(300);
+        fillers << filler;
+    }
+    const QString port = w->portNumber;
+    w->setPort_Number(QString::number(ntohs(address.sin_port)));
+    int ticks = 0;
+    QTimer ticker;
+    connect(&ticker, &QTimer::timeout, this, [&ticks] { ++ticks; });
+    ticker.start(50);
+    const int retries = w->tcpRetryCount;
+    QElapsedTimer clock;
+    clock.start();
+    w->Connect_TCP_Server();
+    const qint64 waited = clock.elapsed();
+    ticker.stop();
+    QCOMPARE(w->tcpRetryCount, retries + 1);
+    QVERIFY2(waited >= 2500 && waited < 4500, qPrintable(QString::number(waited)));
+    // The event loop ran all along: one tick per 50 ms, give or take.
+    QVERIFY2(ticks >= int(waited / 50) - 10, qPrintable(QStringLiteral("%1 ticks in %2 ms").arg(ticks).arg(waited)));
+    qDeleteAll(fillers);
+    ::close(listener);
+    w->setPort_Number(port);
+    w->Connect_TCP_Server();
+    QCOMPARE(w->connectionType, int(DeviceLink::TcpConnection));
+}
+
+void TestLinkE2E::consoleRefusesWhatDeviceCannotRead()
+{
+    auto *line = w->findChild<QLineEdit *>(QStringLiteral("lineEdit_SendData"));
+    line->setText(QStringLiteral("(rename,product,Hall \U0001F600)"));
+    QMetaObject::invokeMethod(w, "on_pushButton_SendIP_clicked");
+    QCOMPARE(w->lastToast(), QStringLiteral("指令含有设备无法识别的字符！"));
+    // A blank around a console command is not part of it.
+    w->heartbeatTimer->start(MainWindow::HeartbeatPeriodMs);
+    line->setText(QStringLiteral("(close,heartbeat) "));
+    QMetaObject::invokeMethod(w, "on_pushButton_SendIP_clicked");
+    QVERIFY(!w->heartbeatTimer->isActive());
+    QTest::qWait(200);
+    QVERIFY(m_sim.history().isEmpty());
+    // Chinese text the device can read still goes out.
+    line->setText(QStringLiteral("(rename,product,会议室) "));
+    QMetaObject::invokeMethod(w, "on_pushButton_SendIP_clicked");
+    QTRY_COMPARE(m_sim.state().value(QStringLiteral("name")), QStringLiteral("会议室"));
+    m_sim.command(QStringLiteral("set name HDMI Matrix"));
 }
 
 QTEST_MAIN(TestLinkE2E)

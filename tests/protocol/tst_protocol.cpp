@@ -19,6 +19,8 @@ private slots:
     void errorReply();
     void lineEndingOk_data();
     void lineEndingOk();
+    void answerEnd_data();
+    void answerEnd();
     void valueBetween_data();
     void valueBetween();
     void valueBefore_data();
@@ -106,6 +108,10 @@ void tst_Protocol::errorReply_data()
     QTest::newRow("subtitle Merry") << "input1osd:1,pos:1,color:1,string:Merry Christmas,ok\r\n" << false;
     QTest::newRow("name Terrace") << "Terrace\r\nsystemon\r\nunlock\r\n" << false;
     QTest::newRow("err inside a line") << "ch4x4 in YYNN out YYNN ok xerr" << false;
+    QTest::newRow("name errand office") << "errand office\r\nsystemon\r\nunlock\r\nok\r\n" << false;
+    QTest::newRow("err with a code") << "err,3\r\n" << true;
+    QTest::newRow("err without line break") << "err" << true;
+    QTest::newRow("indented err") << "  err \r\n" << true;
 }
 
 void tst_Protocol::errorReply()
@@ -130,6 +136,35 @@ void tst_Protocol::lineEndingOk()
     QFETCH(QString, raw);
     QFETCH(bool, done);
     QCOMPARE(hasLineEndingOk(raw), done);
+}
+
+void tst_Protocol::answerEnd_data()
+{
+    QTest::addColumn<QString>("request");
+    QTest::addColumn<QString>("raw");
+    QTest::addColumn<int>("end");
+    const int more = int(AnswerEnd::Incomplete), done = int(AnswerEnd::Complete),
+              quiet = int(AnswerEnd::CompleteIfQuiet), error = int(AnswerEnd::Error);
+    QTest::newRow("one line") << "(get,i.baud)" << "inbaudrate9600ok\r\n" << done;
+    QTest::newRow("ok without line break") << "(get,i.baud)" << "inbaudrate9600ok" << quiet;
+    QTest::newRow("ok then CR only") << "(get,sw)" << "out1in1\r\nok\r" << quiet;
+    QTest::newRow("ok, blank, break") << "(get,sw)" << "out1in1\r\nok \r\n" << done;
+    QTest::newRow("still coming") << "(get,sw)" << "out1in1\r\nout2" << more;
+    QTest::newRow("rejected") << "(get,sw,99)" << "err\r\n" << error;
+    // The device name comes first and may end in "ok" itself.
+    QTest::newRow("name Notebook, rest pending") << "(info,dev)" << "Notebook\r\n" << more;
+    QTest::newRow("name Notebook, part of the rest") << "(info,dev)" << "Notebook\r\nsystemon\r\n" << more;
+    QTest::newRow("name Notebook, all") << "(info,dev)" << "Notebook\r\nsystemon\r\nunlock\r\nok\r\n" << done;
+    QTest::newRow("name errand office") << "(info,dev)" << "errand office\r\nsystemoff\r\nlock\r\nok\r\n" << done;
+    QTest::newRow("other request, name-like ok") << "(get,i.baud)" << "Notebook\r\n" << done;
+}
+
+void tst_Protocol::answerEnd()
+{
+    QFETCH(QString, request);
+    QFETCH(QString, raw);
+    QFETCH(int, end);
+    QCOMPARE(int(Protocol::answerEnd(request, raw)), end);
 }
 
 void tst_Protocol::valueBetween_data()
@@ -232,6 +267,13 @@ void tst_Protocol::signalStatus_data()
         << "input1osd:1,pos:2,color:3,string:Lunchabouttostart,ok" << false << 0 << 0 << "";
     QTest::newRow("in without out") << "ch4x4inYYNN" << false << 0 << 0 << "";
     QTest::newRow("no ok") << "ch4x4inYYNNoutYYNN" << false << 0 << 0 << "";
+    // Device names that hold the keywords in order are no status.
+    QTest::newRow("name Church in Southbrook")
+        << "ChurchinSouthbrooksystemonunlockok" << false << 0 << 0 << "";
+    QTest::newRow("name, then a real status")
+        << "ChurchinSouthbrooksystemonunlockokch4x4inYYNNoutYNYNok" << true << 4 << 4
+        << "ChurchinSouthbrooksystemonunlockok";
+    QTest::newRow("too many inputs is still a status") << "ch4x4inYYYYYYYYYYYYYYYYYoutYYok" << true << 17 << 2 << "";
 }
 
 void tst_Protocol::signalStatus()
