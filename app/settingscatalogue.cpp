@@ -7,6 +7,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QLockFile>
 #include <QSettings>
 
 #include <functional>
@@ -32,6 +33,68 @@ bool commit(QSettings &settings)
     return true;
 }
 
+constexpr QFileDevice::Permissions OwnerOnly = QFileDevice::ReadOwner | QFileDevice::WriteOwner;
+
+// Files that hold the (merely shifted) account passwords.
+bool holdsPasswords(const QString &path)
+{
+    return QFileInfo(path).absoluteFilePath() == QFileInfo(filePath(File::LoginSystemConfig)).absoluteFilePath();
+}
+
+void restrictToOwner(const QString &path)
+{
+    if (QFileInfo(path).permissions() & ~(OwnerOnly | QFileDevice::ReadUser | QFileDevice::WriteUser)) {
+        if (!QFile::setPermissions(path, OwnerOnly))
+            qWarning() << "cannot restrict the permissions of" << path;
+    }
+}
+
+// QSettings replaces the file through a temporary copy that keeps the mode of
+// the file it replaces; a new password file is therefore made owner-only
+// before anything is written into it. True when the empty file was made here.
+bool prepareOwnerOnly(const QString &path)
+{
+    bool created = false;
+    if (!QFileInfo::exists(path)) {
+        QFile file(path);
+        created = file.open(QIODevice::WriteOnly);
+    }
+    restrictToOwner(path);
+    return created;
+}
+
+// QSettings waits without a bound for its "<file>.lock", and takes a lock
+// that names no owner for stale only after 30 s; one left behind by a crash
+// would hold up the next write that long. False when the lock can be neither
+// cleared nor waited for.
+bool releaseAbandonedLock(const QString &path)
+{
+    const QString lockPath = path + QStringLiteral(".lock");
+    const QFileInfo info(lockPath);
+    if (!info.exists() && !info.isSymLink())
+        return true;
+    QLockFile lock(lockPath);
+    qint64 pid = 0;
+    QString host;
+    QString application;
+    if (!lock.getLockInfo(&pid, &host, &application)) {
+        // QLockFile writes its owner right after creating the file.
+        if (!info.isFile() || !QFile::remove(lockPath)) {
+            qWarning() << "settings lock without owner cannot be removed:" << lockPath;
+            return false;
+        }
+        qWarning() << "removed settings lock without owner:" << lockPath;
+        return true;
+    }
+    // Takes over and drops a lock whose owner has died; a living owner is
+    // waited for by QSettings as usual.
+    if (lock.tryLock(0)) {
+        qWarning() << "removed settings lock of ended process" << pid << ":" << lockPath;
+        lock.unlock();
+    }
+    return true;
+}
+
 bool ensureParent(const QString &path)
 {
     const QString parent = QFileInfo(path).absolutePath();
@@ -47,17 +110,25 @@ bool ensureParent(const QString &path)
 // so the operator's value is stored.
 bool store(const QString &path, const std::function<void(QSettings &)> &apply)
 {
-    if (!ensureParent(path))
+    if (!ensureParent(path) || !releaseAbandonedLock(path))
         return false;
+    const bool secret = holdsPasswords(path);
+    const bool created = secret && prepareOwnerOnly(path);
     QVariantMap everything;
     {
         QSettings settings(path, QSettings::IniFormat);
         apply(settings);
         settings.sync();
-        if (settings.status() == QSettings::NoError)
+        if (settings.status() == QSettings::NoError) {
+            if (secret)
+                restrictToOwner(path);
             return true;
+        }
         if (settings.status() != QSettings::FormatError) {
             qWarning() << "settings not stored:" << path << "status" << settings.status();
+            // An empty accounts file would stop the defaults from being written.
+            if (created && QFileInfo(path).size() == 0)
+                QFile::remove(path);
             return false;
         }
         for (const QString &key : settings.allKeys()) {
@@ -73,10 +144,17 @@ bool store(const QString &path, const std::function<void(QSettings &)> &apply)
         return false;
     }
     qWarning() << "settings file could not be parsed, kept as" << aside << "and written anew";
+    if (secret) {
+        restrictToOwner(aside);
+        prepareOwnerOnly(path);
+    }
     QSettings fresh(path, QSettings::IniFormat);
     for (auto it = everything.cbegin(); it != everything.cend(); ++it)
         fresh.setValue(it.key(), it.value());
-    return commit(fresh);
+    const bool stored = commit(fresh);
+    if (secret)
+        restrictToOwner(path);
+    return stored;
 }
 
 bool writeToPath(const QString &path, const QList<QPair<QString, QVariant>> &values)
@@ -208,7 +286,22 @@ DefaultsResult createDefaultFiles()
     }
     if (!fileExists(File::RememberPassword))
         result.ok &= write(Keys::RememberPassword, Defaults::RememberPassword);
+    restrictPasswordFiles();
     return result;
+}
+
+void restrictPasswordFiles()
+{
+    const QString accounts = filePath(File::LoginSystemConfig);
+    QStringList files{accounts};
+    // Copies of a damaged accounts file hold the passwords as well.
+    const QFileInfo info(accounts);
+    for (const QString &aside : info.dir().entryList({info.fileName() + QStringLiteral(".corrupt-*")}, QDir::Files))
+        files << info.dir().filePath(aside);
+    for (const QString &file : qAsConst(files)) {
+        if (QFileInfo(file).isFile())
+            restrictToOwner(file);
+    }
 }
 
 QString nameKey(NameKind kind, int index)

@@ -132,7 +132,12 @@ struct DefaultsResult
 };
 // Creates the folders and the missing default files, in this order: the four
 // folders, DefaultAccount.ini, LoginSystemConfig.ini, ISRememberPassword.ini.
+// Ends with restrictPasswordFiles().
 DefaultsResult createDefaultFiles();
+
+// The accounts file (and copies of it set aside when damaged) readable and
+// writable by the owner only; every write of the accounts file keeps it so.
+void restrictPasswordFiles();
 
 // Names stored in SignalSwitching.ini, index from 0.
 enum class NameKind { Input, Output, Scene };

@@ -306,7 +306,8 @@ void Login_Interface::checkAccount()
     const QString password = ui->lineEdit_PassWord->text();
     const LoginFiles::Accounts accounts = LoginFiles::readAccounts();
 
-    switch (LoginRules::checkLogin(name, password, accounts.admin, accounts.user)) {
+    const LoginRules::LoginCheck check = LoginRules::checkLogin(name, password, accounts.admin, accounts.user);
+    switch (check) {
     case LoginRules::LoginCheck::EmptyName:
         showError(tr("账号不能为空！"));
         return;
@@ -314,15 +315,30 @@ void Login_Interface::checkAccount()
         showError(tr("密码不能为空！"));
         return;
     case LoginRules::LoginCheck::WrongName:
-        showError(tr("输入账号错误！"));
-        return;
     case LoginRules::LoginCheck::WrongPassword:
-        showError(tr("输入密码错误！"));
-        return;
     case LoginRules::LoginCheck::Ok:
         break;
     }
-    LoginFiles::setAccountType(LoginRules::accountTypeFor(name));
+    // Otherwise every login fails as a wrong account name, which misleads.
+    if (!accounts.readable) {
+        showError(LoginFiles::accountsUnreadableText());
+        return;
+    }
+    if (check == LoginRules::LoginCheck::WrongName) {
+        showError(tr("输入账号错误！"));
+        return;
+    }
+    if (check == LoginRules::LoginCheck::WrongPassword) {
+        showError(tr("输入密码错误！"));
+        return;
+    }
+    // The main window grants rights by the stored type: a stale one must not
+    // stand for this login.
+    if (!LoginFiles::setAccountType(LoginRules::accountTypeFor(name))) {
+        qWarning() << "Login refused: account type not stored for" << name;
+        showError(LoginFiles::accountsUnwritableText());
+        return;
+    }
     qInfo() << "Login accepted for" << name;
     accept();
 }

@@ -4,7 +4,10 @@
 #include "app/platform.h"
 #include "app/settingscatalogue.h"
 
+#include <QCoreApplication>
 #include <QDebug>
+#include <QDir>
+#include <QFileInfo>
 #include <QSettings>
 
 namespace SC = SettingsCatalogue;
@@ -31,13 +34,39 @@ bool createDefaultFiles()
     return result.firstStart;
 }
 
+QString accountsFilePath()
+{
+    return SC::filePath(SC::File::LoginSystemConfig);
+}
+
 Accounts readAccounts()
 {
+    const QString path = accountsFilePath();
+    const QFileInfo info(path);
+    QSettings settings(path, QSettings::IniFormat);
+    const auto value = [&settings](const SC::Key &key) { return settings.value(QString::fromLatin1(key.key)).toString(); };
     Accounts accounts;
-    accounts.accountType = readRaw(SC::Keys::AccountType);
-    accounts.admin = {readRaw(SC::Keys::AdminName), readRaw(SC::Keys::AdminPassword)};
-    accounts.user = {readRaw(SC::Keys::UserName), readRaw(SC::Keys::UserPassword)};
+    accounts.accountType = value(SC::Keys::AccountType);
+    accounts.admin = {value(SC::Keys::AdminName), value(SC::Keys::AdminPassword)};
+    accounts.user = {value(SC::Keys::UserName), value(SC::Keys::UserPassword)};
+    accounts.readable = info.isFile() && info.isReadable() && settings.status() == QSettings::NoError
+                        && (settings.contains(QString::fromLatin1(SC::Keys::AdminName.key))
+                            || settings.contains(QString::fromLatin1(SC::Keys::UserName.key)));
+    if (!accounts.readable)
+        qWarning() << "accounts file missing, damaged or unreadable:" << path << "status" << settings.status();
     return accounts;
+}
+
+QString accountsUnreadableText()
+{
+    return QCoreApplication::translate("LoginFiles", "账号文件已损坏或无法读取：%1")
+        .arg(QDir::toNativeSeparators(accountsFilePath()));
+}
+
+QString accountsUnwritableText()
+{
+    return QCoreApplication::translate("LoginFiles", "账号文件无法写入：%1")
+        .arg(QDir::toNativeSeparators(accountsFilePath()));
 }
 
 QString storedPasswordOf(const QString &accountName)
@@ -49,9 +78,9 @@ QString storedPasswordOf(const QString &accountName)
     return QString();
 }
 
-void setAccountType(const QString &type)
+bool setAccountType(const QString &type)
 {
-    SC::write(SC::Keys::AccountType, type);
+    return SC::write(SC::Keys::AccountType, type);
 }
 
 bool writeAccount(const QString &accountName, const QString &plainPassword)

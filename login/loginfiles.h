@@ -17,11 +17,19 @@ struct Accounts
     QString accountType;
     LoginRules::StoredAccount admin;
     LoginRules::StoredAccount user;
+    // False (and logged) when the file is missing, cannot be opened or
+    // parsed, or holds neither account: its values then mean nothing.
+    bool readable = false;
 };
 Accounts readAccounts();
+QString accountsFilePath();
+// Operator messages naming the accounts file.
+QString accountsUnreadableText();
+QString accountsUnwritableText();
 // Stored password of "admin" or "user"; empty for any other name.
 QString storedPasswordOf(const QString &accountName);
-void setAccountType(const QString &type);
+// False when the type did not reach the disk.
+bool setAccountType(const QString &type);
 // Writes name and stored form of the password for "admin" or "user".
 bool writeAccount(const QString &accountName, const QString &plainPassword);
 

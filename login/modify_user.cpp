@@ -47,7 +47,8 @@ Modify_User::Modify_User(QWidget *parent) : FBaseDialog(parent), ui(new Ui::Modi
     const bool customIcon = QFile::exists(iconFile);
     m_titleBar = new TitleBar(this);
     m_titleBar->setButtons(TitleBar::CloseButton);
-    m_titleBar->setFixedSize(width(), TitleBarHeight);
+    // Only the height is fixed: the bar follows the dialog's width.
+    m_titleBar->setFixedHeight(TitleBarHeight);
     m_titleBar->setTitleContent(tr("修改用户"));
     m_titleBar->setTitleIcon(QPixmap(customIcon ? iconFile : QStringLiteral("://image/trayIcon.png")));
     connect(m_titleBar, &TitleBar::send_close, this, [this] { closeWithAnimation(); });
@@ -162,7 +163,10 @@ void Modify_User::on_pushButton_Save_clicked()
         refuse(tr("确认密码输入不能为空！"), ui->lineEdit_ConfirmPassword);
         return;
     case Check::OldWrong:
-        refuse(tr("原密码错误！"), ui->lineEdit_OldPassword);
+        if (!LoginFiles::readAccounts().readable)
+            refuse(LoginFiles::accountsUnreadableText(), nullptr);
+        else
+            refuse(tr("原密码错误！"), ui->lineEdit_OldPassword);
         return;
     case Check::SameAsOld:
         refuse(tr("新密码不能和旧密码一样！"), ui->lineEdit_NewPassword);
@@ -176,7 +180,7 @@ void Modify_User::on_pushButton_Save_clicked()
 
     if (!LoginFiles::writeAccount(account, newPassword.trimmed())) {
         qWarning() << "Modify user: the new password could not be stored for" << account;
-        refuse(tr("保存失败！"), nullptr);
+        refuse(LoginFiles::accountsUnwritableText(), nullptr);
         return;
     }
     // The old password must not be filled in at the next start.

@@ -57,6 +57,7 @@ DiscoveryReply decodeReply(const QByteArray &datagram)
     for (char byte : slice(datagram, IpOffset, IpSize))
         ipParts << QString::number(quint8(byte));
     reply.ip = ipParts.join(QLatin1Char('.'));
+    reply.valid = datagram.size() >= MinValidReplySize;
 
     if (datagram.size() <= DataLengthOffset)
         return reply;

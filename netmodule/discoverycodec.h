@@ -6,7 +6,8 @@
 #include <QStringList>
 
 // One network module's answer to the search datagram, as decoded. Fields a
-// short datagram does not reach stay empty or partial; nothing is validated.
+// short datagram does not reach stay empty or partial; only the presence of
+// the module address is checked (`valid`).
 struct DiscoveryReply
 {
     QByteArray flag;          // first 16 bytes, only logged
@@ -16,6 +17,9 @@ struct DiscoveryReply
     QString name;             // zero bytes removed, control bytes named
     int version = -1;         // -1 when the datagram does not reach it
     bool complete = false;    // every field was inside the datagram
+    // The datagram holds the whole module address. A reply without one names
+    // no module and would match every other such reply as a duplicate.
+    bool valid = false;
 
     // "AA: BB: CC: DD: EE: FF" for a full address, fewer groups when cut short.
     QString macText() const;
@@ -35,6 +39,8 @@ inline constexpr int DataLengthOffset = 29;
 inline constexpr int IpOffset = 30;
 inline constexpr int IpSize = 4;
 inline constexpr int NameOffset = IpOffset + IpSize;
+// Shortest reply that still carries the module address.
+inline constexpr int MinValidReplySize = NameOffset;
 inline constexpr int SearchRequestSize = 17;
 
 // "CH9121_CFG_FLAG", 0x00, 0x04 as hexadecimal text, as the channel sends it.

@@ -12,6 +12,7 @@
 #include "widgets/titlebar.h"
 
 #include <QDebug>
+#include <QHash>
 #include <QHeaderView>
 #include <QParallelAnimationGroup>
 #include <QPropertyAnimation>
@@ -102,6 +103,8 @@ void SearchModule::on_pushButtonSearch_clicked()
 
 bool SearchModule::searchIpAddress()
 {
+    // A read still running would write its answer into the rebuilt table.
+    m_netcfg->cancel();
     ui->tableWidget->clearContents();
     ui->tableWidget->setRowCount(0);
     return ModuleSearch::sendSearchRequest();
@@ -110,6 +113,10 @@ bool SearchModule::searchIpAddress()
 void SearchModule::getReceiveData(QString receiveData)
 {
     const DiscoveryReply reply = DiscoveryCodec::decodeReplyHex(receiveData);
+    if (!reply.valid) {
+        qWarning().noquote() << QStringLiteral("search reply without module address ignored: %1").arg(receiveData);
+        return;
+    }
     qInfo().noquote() << QStringLiteral("search reply flag %1 command %2 MAC %3 IP %4 name %5 version %6")
                              .arg(QString::fromLatin1(reply.flag.toHex()))
                              .arg(reply.command)
@@ -135,17 +142,19 @@ void SearchModule::updatTableStatus()
 {
     m_duplicateTimer->stop();
     QTableWidget *table = ui->tableWidget;
+    // One pass over the address column: thousands of replies stay quick, and
+    // a module name that happens to read like an address is no duplicate.
+    QHash<QString, QList<QTableWidgetItem *>> rowsByIp;
     for (int row = 0; row < table->rowCount(); ++row) {
-        const QTableWidgetItem *ipItem = table->item(row, IpColumn);
-        if (!ipItem)
+        QTableWidgetItem *ipItem = table->item(row, IpColumn);
+        if (ipItem && !ipItem->text().isEmpty())
+            rowsByIp[ipItem->text()].append(ipItem);
+    }
+    for (const QList<QTableWidgetItem *> &items : qAsConst(rowsByIp)) {
+        if (items.size() < 2)
             continue;
-        const QList<QTableWidgetItem *> matches = table->findItems(ipItem->text(), Qt::MatchExactly);
-        if (matches.size() < 2)
-            continue;
-        for (const QTableWidgetItem *match : matches) {
-            if (QTableWidgetItem *duplicate = table->item(match->row(), IpColumn))
-                duplicate->setForeground(DuplicateColour);
-        }
+        for (QTableWidgetItem *item : items)
+            item->setForeground(DuplicateColour);
     }
 }
 
@@ -161,6 +170,10 @@ void SearchModule::setRowIp(int row, const QString &ip)
 void SearchModule::tableWidgetCellClicked(int row, int column)
 {
     Q_UNUSED(column)
+    if (m_netcfg->isBusy()) {
+        qInfo().noquote() << QStringLiteral("row %1 clicked while a module exchange runs; ignored").arg(row);
+        return;
+    }
     m_selectedRow = row;
     const QTableWidgetItem *ipItem = ui->tableWidget->item(row, IpColumn);
     if (!ipItem)
@@ -176,6 +189,10 @@ void SearchModule::tableWidgetCellClicked(int row, int column)
 
 void SearchModule::on_pushButtonModify_clicked()
 {
+    if (m_netcfg->isBusy()) {
+        qInfo().noquote() << QStringLiteral("modify pressed while a module exchange runs; ignored");
+        return;
+    }
     const NetworkSettings entered{ui->lineEdit_IPAddress1->text().trimmed(), ui->lineEdit_SubnetMask1->text().trimmed(),
                                   ui->lineEdit_DefaultGateway1->text().trimmed()};
     using Result = NetSettingsCheck::Result;
@@ -276,6 +293,7 @@ void SearchModule::closeConnectionInterface()
 {
     if (m_closeAnimation)
         return;
+    m_netcfg->cancel();
     // Collapse to a one-pixel strip at the vertical centre while fading out.
     const QRect from = geometry();
     const QRect to(from.x(), from.y() + from.height() / 2, from.width(), 1);

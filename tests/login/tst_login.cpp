@@ -11,6 +11,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSettings>
@@ -35,6 +36,10 @@ private slots:
     void accountChecks_data();
     void accountChecks();
     void missingConnectionType();
+    void damagedAccountsFile_data();
+    void damagedAccountsFile();
+    void unwritableAccountsFile();
+    void abandonedLockDoesNotDelayLogin();
     void unreachableDevice();
     void rememberedPasswordPrefilledNotRevealed();
     void rememberBoxOnlyRecordsChoice();
@@ -153,6 +158,68 @@ void tst_Login::accountChecks()
     QCOMPARE(dialog->lastToastText(), toast);
     QVERIFY(dialog->result() != QDialog::Accepted);
     QCOMPARE(SC::readString(SC::Keys::AccountType), QStringLiteral("Admin"));
+}
+
+void tst_Login::damagedAccountsFile_data()
+{
+    QTest::addColumn<QByteArray>("content"); // empty: a folder in the file's place
+    QTest::newRow("cut off mid-write") << QByteArray("[AdminLoginInformation]\nAdminName=admin\nPassword=<8>759\n[User");
+    QTest::newRow("no accounts in it") << QByteArray("\n");
+    QTest::newRow("folder in its place") << QByteArray();
+}
+
+void tst_Login::damagedAccountsFile()
+{
+    QFETCH(QByteArray, content);
+    Login_Interface *dialog = freshDialog();
+    useTcpDevice();
+    const QString path = SC::filePath(SC::File::LoginSystemConfig);
+    QVERIFY(QFile::remove(path));
+    if (content.isEmpty()) {
+        QVERIFY(QDir().mkpath(path));
+    } else {
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(content);
+    }
+    QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("^accounts file .*unreadable")));
+    typeAndLogin(dialog, QStringLiteral("admin"), QStringLiteral("739204"));
+    QCOMPARE(dialog->lastToastText(), QStringLiteral("账号文件已损坏或无法读取：%1").arg(QDir::toNativeSeparators(path)));
+    QVERIFY(dialog->result() != QDialog::Accepted);
+    // The name checks still come first.
+    typeAndLogin(dialog, QString(), QStringLiteral("739204"));
+    QCOMPARE(dialog->lastToastText(), QStringLiteral("账号不能为空！"));
+}
+
+void tst_Login::unwritableAccountsFile()
+{
+    // Even root cannot take a lock that is a folder; the write must fail, not hang.
+    Login_Interface *dialog = freshDialog();
+    useTcpDevice();
+    QVERIFY(QDir().mkpath(SC::filePath(SC::File::LoginSystemConfig) + QStringLiteral(".lock")));
+    typeAndLogin(dialog, QStringLiteral("user"), QStringLiteral("847"));
+    QCOMPARE(dialog->lastToastText(), QStringLiteral("账号文件无法写入：%1")
+                                          .arg(QDir::toNativeSeparators(SC::filePath(SC::File::LoginSystemConfig))));
+    QVERIFY(dialog->result() != QDialog::Accepted);
+    QCOMPARE(SC::readString(SC::Keys::AccountType), QStringLiteral("Admin"));
+}
+
+void tst_Login::abandonedLockDoesNotDelayLogin()
+{
+    Login_Interface *dialog = freshDialog();
+    useTcpDevice();
+    const QString lock = SC::filePath(SC::File::LoginSystemConfig) + QStringLiteral(".lock");
+    QFile empty(lock);
+    QVERIFY(empty.open(QIODevice::WriteOnly));
+    empty.close();
+    QElapsedTimer clock;
+    clock.start();
+    typeAndLogin(dialog, QStringLiteral("user"), QStringLiteral("847"));
+    qInfo("login with an ownerless lock took %lld ms", clock.elapsed());
+    QVERIFY(clock.elapsed() < 1000);
+    QCOMPARE(dialog->result(), int(QDialog::Accepted));
+    QCOMPARE(SC::readString(SC::Keys::AccountType), QStringLiteral("User"));
+    QVERIFY(!QFileInfo::exists(lock));
 }
 
 void tst_Login::missingConnectionType()

@@ -32,30 +32,35 @@ private slots:
         QTest::addColumn<QString>("name");
         QTest::addColumn<int>("version");
         QTest::addColumn<bool>("complete");
+        QTest::addColumn<bool>("valid");
 
         const QByteArray normal = netModuleReply(Mac, Ip, QByteArray("Orvex\0\0", 7), 7);
-        QTest::newRow("normal, zero bytes dropped") << normal << MacText << "192.168.1.50" << "Orvex" << 7 << true;
+        QTest::newRow("normal, zero bytes dropped") << normal << MacText << "192.168.1.50" << "Orvex" << 7 << true << true;
         QTest::newRow("length 4: no name, version after the address")
-            << netModuleReply(Mac, Ip, {}, 9) << MacText << "192.168.1.50" << "" << 9 << true;
+            << netModuleReply(Mac, Ip, {}, 9) << MacText << "192.168.1.50" << "" << 9 << true << true;
+        QTest::newRow("all-zero address is an address")
+            << netModuleReply(Mac, QByteArray(4, '\0'), "M", 1) << MacText << "0.0.0.0" << "M" << 1 << true << true;
 
         QByteArray noVersion = normal;
         noVersion.chop(1);
-        QTest::newRow("version cut off") << noVersion << MacText << "192.168.1.50" << "Orvex" << -1 << false;
-        QTest::newRow("name cut short") << normal.left(36) << MacText << "192.168.1.50" << "Or" << -1 << false;
-        QTest::newRow("address cut short") << normal.left(32) << MacText << "192.168" << "" << -1 << false;
-        QTest::newRow("length byte missing") << normal.left(29) << MacText << "" << "" << -1 << false;
-        QTest::newRow("mac cut short") << normal.left(20) << "84: C2: E4" << "" << "" << -1 << false;
-        QTest::newRow("flag only") << normal.left(10) << "" << "" << "" << -1 << false;
-        QTest::newRow("empty") << QByteArray() << "" << "" << "" << -1 << false;
+        QTest::newRow("version cut off") << noVersion << MacText << "192.168.1.50" << "Orvex" << -1 << false << true;
+        QTest::newRow("name cut short") << normal.left(36) << MacText << "192.168.1.50" << "Or" << -1 << false << true;
+        QTest::newRow("address and nothing after") << normal.left(34) << MacText << "192.168.1.50" << "" << -1 << false << true;
+        QTest::newRow("last address byte missing") << normal.left(33) << MacText << "192.168.1" << "" << -1 << false << false;
+        QTest::newRow("address cut short") << normal.left(32) << MacText << "192.168" << "" << -1 << false << false;
+        QTest::newRow("length byte missing") << normal.left(29) << MacText << "" << "" << -1 << false << false;
+        QTest::newRow("mac cut short") << normal.left(20) << "84: C2: E4" << "" << "" << -1 << false << false;
+        QTest::newRow("flag only") << normal.left(10) << "" << "" << "" << -1 << false << false;
+        QTest::newRow("empty") << QByteArray() << "" << "" << "" << -1 << false << false;
 
         QByteArray oversized = netModuleReply(Mac, Ip, "Orvex", 'A');
         oversized[29] = char(0xff);
-        QTest::newRow("length beyond the datagram") << oversized << MacText << "192.168.1.50" << "OrvexA" << -1 << false;
+        QTest::newRow("length beyond the datagram") << oversized << MacText << "192.168.1.50" << "OrvexA" << -1 << false << true;
         for (int length : {0, 3}) {
             QByteArray small = normal;
             small[29] = char(length);
             QTest::newRow(qPrintable(QStringLiteral("length %1").arg(length)))
-                << small << MacText << "192.168.1.50" << "" << -1 << false;
+                << small << MacText << "192.168.1.50" << "" << -1 << false << true;
         }
     }
 
@@ -67,6 +72,7 @@ private slots:
         QFETCH(QString, name);
         QFETCH(int, version);
         QFETCH(bool, complete);
+        QFETCH(bool, valid);
 
         const DiscoveryReply reply = DiscoveryCodec::decodeReplyHex(QString::fromLatin1(datagram.toHex()));
         QCOMPARE(reply.macText(), mac);
@@ -74,6 +80,7 @@ private slots:
         QCOMPARE(reply.name, name);
         QCOMPARE(reply.version, version);
         QCOMPARE(reply.complete, complete);
+        QCOMPARE(reply.valid, valid);
     }
 
     // Whatever arrives on the discovery port: fields never outgrow their
@@ -90,6 +97,7 @@ private slots:
             QVERIFY(reply.ip.split(QLatin1Char('.'), Qt::SkipEmptyParts).size() <= DiscoveryCodec::IpSize);
             QVERIFY(reply.version < 256);
             QVERIFY(!reply.complete || bytes.size() > DiscoveryCodec::NameOffset);
+            QCOMPARE(reply.valid, reply.ip.count(QLatin1Char('.')) == DiscoveryCodec::IpSize - 1);
         }
     }
 

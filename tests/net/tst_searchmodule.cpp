@@ -6,7 +6,9 @@
 #include "tests/support/net_fakes.h"
 #include "widgets/my_warning.h"
 
+#include <QElapsedTimer>
 #include <QLabel>
+#include <QLoggingCategory>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTableWidget>
@@ -87,6 +89,82 @@ private slots:
         QVERIFY(dialog.searchIpAddress());
         QTRY_COMPARE_WITH_TIMEOUT(rows->rowCount(), 1, WaitMs);
         QVERIFY(rows->item(0, SearchModule::IpColumn)->foreground().color() != Red);
+    }
+
+    void manyRepliesMarkedInOnePass()
+    {
+        constexpr int Replies = 2000;
+        constexpr int Distinct = 1500; // the first 500 addresses answer twice
+        SearchModule dialog;
+        QLoggingCategory::setFilterRules(QStringLiteral("default.info=false")); // a line per reply
+        for (int i = 0; i < Replies; ++i) {
+            const int n = i % Distinct;
+            const QByteArray ip = QByteArray::fromHex("0a00") + char(n / 256) + char(n % 256);
+            dialog.getReceiveData(hex(netModuleReply(QByteArray(6, '\x01'), ip, "M", 1)));
+        }
+        // A name that reads like an address makes no duplicate.
+        dialog.getReceiveData(hex(reply("7f000009", "10.0.5.219", 1)));
+        QLoggingCategory::setFilterRules(QString());
+        QTableWidget *rows = table(dialog);
+        QCOMPARE(rows->rowCount(), Replies + 1);
+
+        QElapsedTimer clock;
+        clock.start();
+        dialog.updatTableStatus();
+        const qint64 elapsed = clock.elapsed();
+        qInfo("%d replies marked in %lld ms", Replies + 1, elapsed);
+        QVERIFY2(elapsed < 200, qPrintable(QString::number(elapsed)));
+        int red = 0;
+        for (int row = 0; row < rows->rowCount(); ++row) {
+            const bool duplicate = row < Replies && row % Distinct < Replies - Distinct;
+            const bool isRed = rows->item(row, SearchModule::IpColumn)->foreground().color() == Red;
+            QVERIFY2(isRed == duplicate, qPrintable(rows->item(row, SearchModule::IpColumn)->text()));
+            red += isRed;
+        }
+        QCOMPARE(red, 2 * (Replies - Distinct));
+    }
+
+    void repliesWithoutAddressIgnored()
+    {
+        SearchModule dialog;
+        const QByteArray full = reply("7f000005", "A", 1);
+        for (int size : {0, 17, 29, 33})
+            dialog.getReceiveData(hex(full.left(size)));
+        QTableWidget *rows = table(dialog);
+        QCOMPARE(rows->rowCount(), 0);
+        dialog.getReceiveData(hex(full.left(34))); // address only
+        dialog.getReceiveData(hex(reply("00000000", "Z", 2)));
+        QCOMPARE(rows->rowCount(), 2);
+        QCOMPARE(rows->item(0, SearchModule::IpColumn)->text(), QStringLiteral("127.0.0.5"));
+        QCOMPARE(rows->item(1, SearchModule::IpColumn)->text(), QStringLiteral("0.0.0.0"));
+        dialog.updatTableStatus();
+        QVERIFY(rows->item(0, SearchModule::IpColumn)->foreground().color() != Red);
+    }
+
+    // While a module is being read the window stays live: another click is
+    // not taken, and a new search ends the read instead of waiting it out.
+    void searchDuringReadCancelsIt()
+    {
+        NetFakeDiscovery modules;
+        channel->setDestinationPort(modules.port());
+        NetFakeModule module;
+        module.setSilent(true);
+        SearchModule dialog;
+        dialog.netcfgClient()->setPort(module.port());
+        dialog.getReceiveData(hex(reply("7f000001", "A", 1)));
+        dialog.getReceiveData(hex(reply("7f000001", "B", 1)));
+        QTimer::singleShot(100, &dialog, [&dialog] {
+            dialog.tableWidgetCellClicked(1, SearchModule::IpColumn);
+            QVERIFY(dialog.searchIpAddress());
+        });
+        QElapsedTimer clock;
+        clock.start();
+        dialog.tableWidgetCellClicked(0, SearchModule::IpColumn);
+        QVERIFY2(clock.elapsed() < 1000, qPrintable(QString::number(clock.elapsed())));
+        QCOMPARE(dialog.selectedRow(), 0);
+        QCOMPARE(module.commands().size(), 1);
+        QCOMPARE(table(dialog)->rowCount(), 0);
+        QVERIFY(field(dialog, "lineEdit_IPAddress1")->text().isEmpty());
     }
 
     void unboundChannelSendsNothing()
