@@ -42,6 +42,12 @@ void ModuleSearch::setListening(bool listening)
 void ModuleSearch::Get_ReceiveData(const QString &receiveData)
 {
     const DiscoveryReply reply = DiscoveryCodec::decodeReplyHex(receiveData);
+    // Too short to hold an address: no module to list (an empty address would
+    // read as a duplicate of every other empty one).
+    if (!reply.valid) {
+        qInfo().noquote() << QStringLiteral("module reply ignored, too short: %1").arg(receiveData.left(80));
+        return;
+    }
     qInfo().noquote() << QStringLiteral("module reply flag %1 command %2 MAC %3 IP %4 name %5 version %6")
                              .arg(QString::fromLatin1(reply.flag.toHex()))
                              .arg(reply.command)

@@ -126,7 +126,9 @@ private slots:
     {
         NetFakeDiscovery module;
         const QByteArray mac = QByteArray::fromHex("0011223344ff");
+        // A reply cut off before its address lists no module.
         module.setReplies({netModuleReply(mac, QByteArray::fromHex("7f000001"), "A", 1),
+                           netModuleReply(mac, QByteArray::fromHex("7f000009"), "X", 3).left(31),
                            netModuleReply(mac, QByteArray::fromHex("7f000002"), "B", 2)});
         channel->setDestinationPort(module.port());
         QVERIFY(ModuleSearch::bindChannel(Loopback));
@@ -143,7 +145,7 @@ private slots:
         search.setListening(false);
         QSignalSpy channelSpy(channel, &UdpCommunication::setReceiveData);
         QVERIFY(search.search());
-        QTRY_COMPARE_WITH_TIMEOUT(channelSpy.count(), 2, SignalWaitMs);
+        QTRY_COMPARE_WITH_TIMEOUT(channelSpy.count(), 3, SignalWaitMs);
         QCOMPARE(spy.count(), 2);
     }
 };
