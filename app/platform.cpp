@@ -4,6 +4,7 @@
 
 #include <QCoreApplication>
 #include <QDebug>
+#include <QLibraryInfo>
 #include <QLocale>
 #include <QSettings>
 #include <QTranslator>
@@ -16,6 +17,9 @@ namespace {
 
 QString g_storeOverride;
 std::unique_ptr<QTranslator> g_translator;
+QString g_qtTranslationDirOverride;
+std::unique_ptr<QTranslator> g_qtTranslator;
+QString g_qtTranslationName; // of g_qtTranslator
 
 std::unique_ptr<QSettings> openLanguageStore()
 {
@@ -86,7 +90,9 @@ LanguageChoice languageForValue(const QString &value, int deviceTypeIndex)
     return choice;
 }
 
-bool applyLanguage(const LanguageChoice &choice)
+namespace {
+
+bool applyOwnTranslation(const LanguageChoice &choice)
 {
     if (g_translator) {
         QCoreApplication::removeTranslator(g_translator.get());
@@ -106,6 +112,61 @@ bool applyLanguage(const LanguageChoice &choice)
     g_translator = std::move(translator);
     CommonlyUsed::setLanguageIndex(choice.index);
     return true;
+}
+
+} // namespace
+
+bool applyLanguage(const LanguageChoice &choice)
+{
+    const bool loaded = applyOwnTranslation(choice);
+    applyQtTranslation(CommonlyUsed::getLanguageIndex());
+    return loaded;
+}
+
+QString qtTranslationForIndex(int languageIndex)
+{
+    switch (languageIndex) {
+    case SimplifiedChinese:
+        return QString::fromLatin1(QtTranslationSimplified);
+    case TraditionalChinese:
+        return QString::fromLatin1(QtTranslationTraditional);
+    default:
+        return QString();
+    }
+}
+
+bool applyQtTranslation(int languageIndex)
+{
+    const QString name = qtTranslationForIndex(languageIndex);
+    if (g_qtTranslator && name == g_qtTranslationName)
+        return true; // already in force: spare the widgets another language change
+    if (g_qtTranslator) {
+        QCoreApplication::removeTranslator(g_qtTranslator.get());
+        g_qtTranslator.reset();
+        g_qtTranslationName.clear();
+    }
+    if (name.isEmpty())
+        return true;
+    const QStringList dirs = g_qtTranslationDirOverride.isEmpty()
+                                 ? QStringList{QLibraryInfo::location(QLibraryInfo::TranslationsPath),
+                                               QCoreApplication::applicationDirPath() + QStringLiteral("/translations")}
+                                 : QStringList{g_qtTranslationDirOverride};
+    auto translator = std::make_unique<QTranslator>();
+    for (const QString &dir : dirs) {
+        if (translator->load(name, dir)) {
+            QCoreApplication::installTranslator(translator.get());
+            g_qtTranslator = std::move(translator);
+            g_qtTranslationName = name;
+            return true;
+        }
+    }
+    qWarning() << "Qt translation" << name << "not found in" << dirs << "- Qt's dialogs stay in English";
+    return false;
+}
+
+void setQtTranslationDirOverride(const QString &dir)
+{
+    g_qtTranslationDirOverride = dir;
 }
 
 bool applyStoredLanguage(int deviceTypeIndex)

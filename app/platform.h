@@ -48,9 +48,25 @@ struct LanguageChoice
 LanguageChoice languageForValue(const QString &value, int deviceTypeIndex);
 
 // Installs the translation (replacing the one installed before) and records
-// the index in CommonlyUsed. False when the translation could not be loaded;
-// the source texts are then in force.
+// the index in CommonlyUsed; Qt's own texts follow the language in force
+// (applyQtTranslation). False when the translation could not be loaded; the
+// source texts are then in force.
 bool applyLanguage(const LanguageChoice &choice);
+
+// Qt's own texts (file dialogs, context menus of text fields) come from the
+// translations installed with Qt: "qtbase_zh_CN" for Simplified Chinese,
+// "qtbase_zh_TW" for Traditional Chinese, none (Qt's English) otherwise.
+inline constexpr char QtTranslationSimplified[] = "qtbase_zh_CN";
+inline constexpr char QtTranslationTraditional[] = "qtbase_zh_TW";
+QString qtTranslationForIndex(int languageIndex);
+// Replaces the Qt translation installed before with the one of the language.
+// Looks in Qt's translations directory, then in "translations" next to the
+// executable (where a Windows deployment puts them). A missing file is
+// logged and false returned; Qt's English texts are then in force.
+bool applyQtTranslation(int languageIndex);
+// Tests look for Qt's translations in this directory only; empty returns to
+// the usual places.
+void setQtTranslationDirOverride(const QString &dir);
 // applyLanguage(languageForValue(languageValue(), deviceTypeIndex)).
 bool applyStoredLanguage(int deviceTypeIndex);
 

@@ -1,5 +1,6 @@
 #include "app/singleinstance.h"
 
+#include <QApplication>
 #include <QWidget>
 
 void SingleInstance::setActivationWindow(QWidget *window)
@@ -16,13 +17,26 @@ QWidget *SingleInstance::activationWindow() const
     return qobject_cast<QWidget *>(m_activationWindow.data());
 }
 
-void SingleInstance::activateWindow()
+namespace {
+
+void bringToFront(QWidget *window)
 {
-    QWidget *window = activationWindow();
-    if (!window)
-        return;
     window->setWindowState(window->windowState() & ~Qt::WindowMinimized);
     window->show();
     window->raise();
     window->activateWindow();
+}
+
+} // namespace
+
+void SingleInstance::activateWindow()
+{
+    QWidget *window = activationWindow();
+    if (window)
+        bringToFront(window);
+    // A modal dialog over it (connection settings, module search) is the one
+    // that takes input: it goes on top, not behind the window it blocks.
+    QWidget *modal = QApplication::activeModalWidget();
+    if (modal && modal != window)
+        bringToFront(modal);
 }

@@ -217,6 +217,10 @@ void MainWindow::setupIcons()
 
 void MainWindow::applyAccountRestrictions()
 {
+    // The splicing and partition pages are kept current but not offered to
+    // anyone: nothing leads to them from the navigation.
+    ui->pushButton_SplicingControl->hide();
+    ui->pushButton_PartitionMode->hide();
     // A "User" account sees the switching page only.
     if (SettingsCatalogue::readString(SettingsCatalogue::Keys::AccountType)
         != QLatin1String(SettingsCatalogue::Defaults::AccountUser))

@@ -7,7 +7,7 @@ packages=(
     cmake ninja-build g++ make pkg-config ccache
     qtbase5-dev libqt5serialport5-dev qttools5-dev-tools qttools5-dev
     socat xvfb xauth x11-apps imagemagick
-    fonts-wqy-microhei
+    fonts-wqy-microhei qttranslations5-l10n
     clang libclang-rt-14-dev
 )
 

@@ -33,7 +33,18 @@ Waiting_Interface::Waiting_Interface(QWidget *parent, bool connectionSettingsMod
     m_movie = new QMovie(m_picturePath, QByteArray(), this);
     m_movie->setBackgroundColor(Qt::black);
     m_label->setMovie(m_movie);
+}
+
+void Waiting_Interface::showEvent(QShowEvent *event)
+{
+    FBaseDialog::showEvent(event);
     m_movie->start();
+}
+
+void Waiting_Interface::hideEvent(QHideEvent *event)
+{
+    FBaseDialog::hideEvent(event);
+    m_movie->stop();
 }
 
 void Waiting_Interface::showOver(const QWidget *target)

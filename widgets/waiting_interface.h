@@ -23,6 +23,12 @@ public:
     // Covers target's window (its whole frame) and shows the overlay on top.
     void showOver(const QWidget *target);
 
+protected:
+    // The picture plays only while the overlay shows: a hidden overlay would
+    // otherwise wake the idle program for every frame.
+    void showEvent(QShowEvent *event) override;
+    void hideEvent(QHideEvent *event) override;
+
 private:
     bool m_connectionSettingsMode = false;
     QString m_picturePath;

@@ -1,5 +1,7 @@
 // Stand-in for a second copy of the program in the process tests:
-//   instance <key>  start like the program: hand "Wake up!" over or listen
+//   instance <key>  start like the program: take the lock and listen, or hand
+//                   "Wake up!" to the holder ("delivered", or "held" when it
+//                   does not answer) and end
 //   send <name>     only hand "Wake up!" to the server of that name; exit 0 when delivered
 //   crash <signal>  install the crash handler and raise the signal
 #include "app/crashhandler.h"
@@ -22,6 +24,7 @@ void say(const QString &text)
 constexpr int UsageExit = 2;
 constexpr int ListenFailedExit = 3;
 constexpr int NotDeliveredExit = 4;
+constexpr int LockUnavailableExit = 5;
 
 } // namespace
 
@@ -49,11 +52,19 @@ int main(int argc, char *argv[])
     }
     if (mode != QLatin1String("instance"))
         return UsageExit;
-    if (guard.sendMessage(wakeUp)) {
-        say(QStringLiteral("delivered"));
+    switch (guard.claim()) {
+    case SingleInstance::Claim::HeldByOther:
+        say(guard.sendMessage(wakeUp, SingleInstance::DefaultTimeoutMs, SingleInstance::ListenerWait::UntilTimeout)
+                ? QStringLiteral("delivered")
+                : QStringLiteral("held"));
         return 0;
+    case SingleInstance::Claim::Unavailable:
+        say(QStringLiteral("lock-unavailable"));
+        return LockUnavailableExit;
+    case SingleInstance::Claim::Acquired:
+        break;
     }
-    if (!guard.listen()) {
+    if (!guard.isListening()) {
         say(QStringLiteral("listen-failed"));
         return ListenFailedExit;
     }

@@ -3,6 +3,7 @@
 #include "app/singleinstance.h"
 #include "app/windowfit.h"
 
+#include <QApplication>
 #include <QDialog>
 #include <QFile>
 #include <QGuiApplication>
@@ -20,6 +21,7 @@ private slots:
     void loadStylesheetPrefersOverride();
     void topmost();
     void messageBringsModalWindowToFront();
+    void messageRaisesDialogOpenOverActivationWindow();
     void fitOnPrimaryScreen();
 };
 
@@ -105,6 +107,40 @@ void TestAppGui::messageBringsModalWindowToFront()
     QCOMPARE(received.first().first().toString(), QStringLiteral("Wake up!"));
     QTRY_VERIFY(!login.isMinimized());
     QVERIFY(login.isVisible());
+}
+
+void TestAppGui::messageRaisesDialogOpenOverActivationWindow()
+{
+    const QString key = QStringLiteral("tst-app-gui-modal-%1").arg(QCoreApplication::applicationPid());
+    SingleInstance guard(key);
+    QVERIFY(guard.listen());
+    QDialog login;
+    guard.setActivationWindow(&login);
+    login.show();
+    QDialog connection(&login);
+    connection.setWindowModality(Qt::ApplicationModal);
+    connection.show();
+    QTRY_COMPARE(QApplication::activeModalWidget(), &connection);
+    // The operator clicked the blocked window, as a window manager allows.
+    login.activateWindow();
+    QTRY_COMPARE(QApplication::activeWindow(), &login);
+
+    QProcess sender;
+    sender.start(QStringLiteral(APP_TEST_HELPER), {QStringLiteral("send"), guard.serverName()});
+    QTRY_VERIFY_WITH_TIMEOUT(sender.state() == QProcess::NotRunning, 5000);
+    QCOMPARE(sender.exitCode(), 0);
+    QTRY_COMPARE(QApplication::activeWindow(), &connection);
+    QVERIFY(login.isVisible());
+
+    // Without a modal dialog the activation window itself ends up in front.
+    connection.hide();
+    QWidget other;
+    other.show();
+    other.activateWindow();
+    QTRY_COMPARE(QApplication::activeWindow(), &other);
+    sender.start(QStringLiteral(APP_TEST_HELPER), {QStringLiteral("send"), guard.serverName()});
+    QTRY_VERIFY_WITH_TIMEOUT(sender.state() == QProcess::NotRunning, 5000);
+    QTRY_COMPARE(QApplication::activeWindow(), &login);
 }
 
 void TestAppGui::fitOnPrimaryScreen()

@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QProcess>
+#include <QSysInfo>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -21,14 +22,18 @@ private slots:
     void initTestCase();
     void cleanup();
     void secondCopyWakesTheFirst();
-    void staleSocketIsReplaced();
-    void restartStopsListenerFirst();
+    void killedCopyDoesNotBlock();
+    void lockDecidesWithinOneProcess();
+    void leftoverLockFile_data();
+    void leftoverLockFile();
+    void restartReleasesLockFirst();
     void crashReport_data();
     void crashReport();
 
 private:
     QProcess *startInstance();
     QString m_key;
+    QTemporaryDir m_appDir;
     QList<QProcess *> m_processes;
 };
 
@@ -36,6 +41,9 @@ void TestAppProcess::initTestCase()
 {
     QVERIFY(QFileInfo(QStringLiteral(APP_TEST_HELPER)).isExecutable());
     m_key = QStringLiteral("tst-app-%1").arg(QCoreApplication::applicationPid());
+    QVERIFY(m_appDir.isValid());
+    // Lock files of this test and its helpers go to a scratch directory.
+    CommonlyUsed::setApplicationDirOverride(m_appDir.path());
 }
 
 void TestAppProcess::cleanup()
@@ -52,6 +60,9 @@ QProcess *TestAppProcess::startInstance()
 {
     auto *process = new QProcess;
     m_processes << process;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("TRIVANE_APP_DIR"), m_appDir.path());
+    process->setProcessEnvironment(env);
     process->start(QStringLiteral(APP_TEST_HELPER), {QStringLiteral("instance"), m_key});
     return process;
 }
@@ -75,12 +86,14 @@ void TestAppProcess::secondCopyWakesTheFirst()
     QCOMPARE(first->state(), QProcess::Running);
 }
 
-void TestAppProcess::staleSocketIsReplaced()
+void TestAppProcess::killedCopyDoesNotBlock()
 {
     QProcess *dead = startInstance();
     QVERIFY(dead->waitForReadyRead(StartTimeoutMs));
-    dead->kill(); // SIGKILL: the socket file stays behind
+    dead->kill(); // SIGKILL: the lock file and the socket file stay behind
     QVERIFY(dead->waitForFinished(StartTimeoutMs));
+    const QStringList locks = QDir(m_appDir.path()).entryList({QStringLiteral("*.lock")}, QDir::Files);
+    QCOMPARE(locks.size(), 1);
 
     QElapsedTimer clock;
     clock.start();
@@ -96,15 +109,84 @@ void TestAppProcess::staleSocketIsReplaced()
     QCOMPARE(next->readLine().trimmed(), QByteArray("message:Wake up!"));
 }
 
-void TestAppProcess::restartStopsListenerFirst()
+void TestAppProcess::lockDecidesWithinOneProcess()
+{
+    const QString key = m_key + QStringLiteral("-local");
+    SingleInstance first(key);
+    QCOMPARE(first.claim(), SingleInstance::Claim::Acquired);
+    QVERIFY(first.ownsLock());
+    QVERIFY(first.isListening());
+    QVERIFY(QFile::exists(first.lockFilePath()));
+
+    // A live holder keeps the lock even when it does not answer (this thread
+    // runs no event loop while the second guard waits).
+    SingleInstance second(key);
+    QCOMPARE(second.claim(), SingleInstance::Claim::HeldByOther);
+    QVERIFY(!second.isListening());
+    QVERIFY(!second.sendMessage(QStringLiteral("Wake up!"), 300, SingleInstance::ListenerWait::UntilTimeout));
+
+    // Another data directory is another installation: its own lock and name.
+    QTemporaryDir otherDir;
+    CommonlyUsed::setApplicationDirOverride(otherDir.path());
+    SingleInstance elsewhere(key);
+    CommonlyUsed::setApplicationDirOverride(m_appDir.path());
+    QVERIFY(elsewhere.serverName() != first.serverName());
+    QCOMPARE(elsewhere.claim(), SingleInstance::Claim::Acquired);
+    QVERIFY(elsewhere.lockFilePath().startsWith(otherDir.path()));
+
+    first.release();
+    QVERIFY(!first.isListening());
+    QVERIFY(!QFile::exists(first.lockFilePath()));
+    QCOMPARE(second.claim(), SingleInstance::Claim::Acquired);
+}
+
+void TestAppProcess::leftoverLockFile_data()
+{
+    QTest::addColumn<QByteArray>("content");
+    QTest::addColumn<int>("ageSeconds");
+    QTest::addColumn<bool>("taken");
+    // Empty: what a power loss between creating and writing the file leaves.
+    QTest::newRow("empty, old") << QByteArray() << 3600 << true;
+    QTest::newRow("empty, just made") << QByteArray() << 0 << false;
+    QTest::newRow("live owner, old") << QByteArray("%1\ntst_app_process\n%2\n") << 3600 << false;
+}
+
+void TestAppProcess::leftoverLockFile()
+{
+    QFETCH(QByteArray, content);
+    QFETCH(int, ageSeconds);
+    QFETCH(bool, taken);
+    SingleInstance guard(m_key + QStringLiteral("-leftover"));
+    QFile file(guard.lockFilePath());
+    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    if (!content.isEmpty())
+        content = QString::fromLatin1(content)
+                      .arg(QCoreApplication::applicationPid())
+                      .arg(QSysInfo::machineHostName())
+                      .toUtf8();
+    file.write(content);
+    QVERIFY(file.flush()); // a later flush would stamp the file with the current time
+    const QDateTime stamp = QDateTime::currentDateTime().addSecs(-ageSeconds);
+    QVERIFY(file.setFileTime(stamp, QFileDevice::FileModificationTime));
+    file.close();
+
+    QCOMPARE(guard.claim() == SingleInstance::Claim::Acquired, taken);
+    guard.release();
+    QFile::remove(guard.lockFilePath());
+}
+
+void TestAppProcess::restartReleasesLockFirst()
 {
     SingleInstance guard(m_key + QStringLiteral("-restart"));
-    QVERIFY(guard.listen());
+    QCOMPARE(guard.claim(), SingleInstance::Claim::Acquired);
     QVERIFY(!restartApplication(&guard, QStringLiteral("/nonexistent/dir with blank/Trivane")));
+    QVERIFY(guard.ownsLock());
     QVERIFY(guard.isListening());
     // The helper without arguments ends at once; only the start matters here.
     QVERIFY(restartApplication(&guard, QStringLiteral(APP_TEST_HELPER)));
     QVERIFY(!guard.isListening());
+    QVERIFY(!guard.ownsLock());
+    QVERIFY(!QFile::exists(guard.lockFilePath()));
 }
 
 void TestAppProcess::crashReport_data()

@@ -7,6 +7,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QLibraryInfo>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -25,6 +26,7 @@ private slots:
     void unwritableLocationReportsFailure();
     void corruptFileReadsDefaults();
     void passwordsSurviveTheIniFile();
+    void passwordFileOwnerOnly();
     void namesRoundTrip();
     void arraysRoundTrip();
     void edidNamesBelowApplicationDirectory();
@@ -33,6 +35,7 @@ private slots:
     void languageSelection();
     void languageValueStore();
     void applyLanguage();
+    void qtTextsFollowLanguage();
     void windowFit_data();
     void windowFit();
 
@@ -55,6 +58,7 @@ void TestAppSettings::cleanup()
 {
     CommonlyUsed::setApplicationDirOverride(QString());
     Platform::setLanguageStoreOverride(QString());
+    Platform::setQtTranslationDirOverride(QString());
 }
 
 void TestAppSettings::defaultsOnEmptyDirectory()
@@ -150,6 +154,44 @@ void TestAppSettings::passwordsSurviveTheIniFile()
         QVERIFY(SC::write(SC::Keys::AdminPassword, CommonlyUsed::Encode_Password(plain)));
         QCOMPARE(CommonlyUsed::Decode_Password(SC::readString(SC::Keys::AdminPassword)), plain);
     }
+}
+
+void TestAppSettings::passwordFileOwnerOnly()
+{
+#ifndef Q_OS_UNIX
+    QSKIP("permission bits are a POSIX matter");
+#endif
+    const QFileDevice::Permissions shared = QFileDevice::ReadGroup | QFileDevice::WriteGroup | QFileDevice::ReadOther
+                                            | QFileDevice::WriteOther | QFileDevice::ExeGroup | QFileDevice::ExeOther;
+    const QFileDevice::Permissions worldReadable = QFileDevice::ReadOwner | QFileDevice::WriteOwner
+                                                   | QFileDevice::ReadGroup | QFileDevice::ReadOther;
+    const QString accounts = SC::filePath(SC::File::LoginSystemConfig);
+    const auto isPrivate = [&](const QString &path) { return !(QFileInfo(path).permissions() & shared); };
+
+    QVERIFY(SC::createDefaultFiles().ok);
+    QVERIFY(isPrivate(accounts));
+    // Only the accounts file is restricted.
+    QVERIFY(!isPrivate(SC::filePath(SC::File::RememberPassword)));
+
+    // Files of earlier versions are fixed at start; a password change keeps it so.
+    QVERIFY(QFile::setPermissions(accounts, worldReadable));
+    QVERIFY(SC::createDefaultFiles().ok);
+    QVERIFY(isPrivate(accounts));
+    QVERIFY(SC::write(SC::Keys::AdminPassword, CommonlyUsed::Encode_Password(QStringLiteral("ab~"))));
+    QVERIFY(isPrivate(accounts));
+
+    // Written anew after damage: the new file and the copy set aside.
+    QFile damaged(accounts);
+    QVERIFY(damaged.open(QIODevice::WriteOnly));
+    damaged.write("[AdminLoginInformation]\nAdminName=admin\nPassword=<8>759\n[UserLogin");
+    damaged.close();
+    QVERIFY(QFile::setPermissions(accounts, worldReadable));
+    QVERIFY(SC::write(SC::Keys::AccountType, QStringLiteral("User")));
+    QVERIFY(isPrivate(accounts));
+    const QStringList aside = QDir(SC::loginSystemDir()).entryList({QStringLiteral("LoginSystemConfig.ini.corrupt-*")});
+    QCOMPARE(aside.size(), 1);
+    QVERIFY(isPrivate(QDir(SC::loginSystemDir()).filePath(aside.first())));
+    QCOMPARE(SC::readString(SC::Keys::AdminName), QStringLiteral("admin"));
 }
 
 void TestAppSettings::namesRoundTrip()
@@ -269,6 +311,37 @@ void TestAppSettings::applyLanguage()
     QCOMPARE(CommonlyUsed::getLanguageIndex(), 0);
     QVERIFY(!Platform::applyLanguage({1, QStringLiteral(":/qm/missing.qm")}));
     QCOMPARE(CommonlyUsed::getLanguageIndex(), 0);
+}
+
+void TestAppSettings::qtTextsFollowLanguage()
+{
+    const QString qtDir = QLibraryInfo::location(QLibraryInfo::TranslationsPath);
+    for (const char *name : {Platform::QtTranslationSimplified, Platform::QtTranslationTraditional}) {
+        if (!QFile::exists(qtDir + QLatin1Char('/') + QLatin1String(name) + QStringLiteral(".qm")))
+            QSKIP("Qt's Chinese translations are not installed (Debian: qttranslations5-l10n)");
+    }
+    const auto undo = [] { return QCoreApplication::translate("QLineEdit", "&Undo"); };
+    const auto open = [] { return QCoreApplication::translate("QFileDialog", "&Open"); };
+
+    QVERIFY(Platform::applyLanguage(Platform::languageForValue(QStringLiteral("zh_CN"), 0)));
+    const QString simplified = undo();
+    QVERIFY2(simplified != QLatin1String("&Undo"), qPrintable(simplified));
+    QVERIFY(open() != QLatin1String("&Open"));
+
+    QVERIFY(Platform::applyLanguage(Platform::languageForValue(QStringLiteral("zh_TW"), 0)));
+    QVERIFY(undo() != QLatin1String("&Undo"));
+    QVERIFY2(undo() != simplified, qPrintable(undo()));
+
+    QVERIFY(Platform::applyLanguage(Platform::languageForValue(QStringLiteral("en_US"), 0)));
+    QCOMPARE(undo(), QStringLiteral("&Undo"));
+
+    // A missing file leaves Qt's English and the program's language in force.
+    QVERIFY(Platform::applyLanguage(Platform::languageForValue(QStringLiteral("zh_TW"), 0)));
+    Platform::setQtTranslationDirOverride(m_dir->path());
+    QVERIFY(Platform::applyLanguage(Platform::languageForValue(QStringLiteral("zh_CN"), 0)));
+    QCOMPARE(CommonlyUsed::getLanguageIndex(), int(Platform::SimplifiedChinese));
+    QCOMPARE(undo(), QStringLiteral("&Undo"));
+    QVERIFY(!Platform::applyQtTranslation(Platform::TraditionalChinese));
 }
 
 void TestAppSettings::windowFit_data()
