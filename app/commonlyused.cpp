@@ -2,11 +2,13 @@
 
 #include "app/labsettings.h"
 
+#include <QAbstractSocket>
 #include <QCoreApplication>
 #include <QDir>
 #include <QEventLoop>
 #include <QFile>
 #include <QFileInfo>
+#include <QPointer>
 #include <QRegularExpression>
 #include <QThread>
 #include <QTimer>
@@ -345,4 +347,26 @@ QString CommonlyUsed::Encode_Password(const QString &plain)
 QString CommonlyUsed::Decode_Password(const QString &stored)
 {
     return QString::fromUtf8(shiftBytes(escapedTextToBytes(stored), -PasswordShift));
+}
+
+bool CommonlyUsed::Wait_For_Connected(QAbstractSocket *socket, int timeoutMs)
+{
+    if (socket->state() == QAbstractSocket::ConnectedState)
+        return true;
+    QPointer<QAbstractSocket> guard = socket;
+    QEventLoop loop;
+    QTimer deadline;
+    deadline.setSingleShot(true);
+    QObject::connect(&deadline, &QTimer::timeout, &loop, &QEventLoop::quit);
+    QObject::connect(socket, &QAbstractSocket::connected, &loop, &QEventLoop::quit);
+    QObject::connect(socket, &QAbstractSocket::errorOccurred, &loop, &QEventLoop::quit);
+    QObject::connect(socket, &QAbstractSocket::stateChanged, &loop, [&loop](QAbstractSocket::SocketState state) {
+        if (state == QAbstractSocket::UnconnectedState)
+            loop.quit();
+    });
+    QObject::connect(socket, &QObject::destroyed, &loop, &QEventLoop::quit);
+    deadline.start(timeoutMs);
+    if (socket->state() != QAbstractSocket::UnconnectedState)
+        loop.exec();
+    return guard && guard->state() == QAbstractSocket::ConnectedState;
 }

@@ -8,6 +8,7 @@
 #include <QString>
 #include <QStringList>
 
+class QAbstractSocket;
 class QWidget;
 
 // Process-wide values and small helpers used by every subsystem. Never
@@ -44,6 +45,10 @@ public:
     static QString String_To_HexString(const QString &text);
     static bool File_Exists(const QString &path);
     static void Delay_MSec(int msec);
+    // Waits up to `timeoutMs` for the socket to connect, processing events
+    // meanwhile (a switched-off device must not freeze the window). True when
+    // connected.
+    static bool Wait_For_Connected(QAbstractSocket *socket, int timeoutMs);
     static void Clear_Folder(const QString &dirPath);
     static bool Check_IP_Address(const QString &text);
     // The address as plain decimal octets ("010.0.0.1" -> "10.0.0.1"); empty

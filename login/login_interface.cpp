@@ -276,7 +276,11 @@ bool Login_Interface::testTcpConnection()
     if (!localIp.isEmpty() && !m_testSocket->bind(QHostAddress(localIp), 0))
         qWarning() << "Login: cannot bind the test socket to" << localIp << m_testSocket->errorString();
     m_testSocket->connectToHost(deviceIp, port, QIODevice::ReadWrite, QAbstractSocket::AnyIPProtocol);
-    const bool connected = m_testSocket->waitForConnected(TcpTestTimeoutMs);
+    // The dialog stays live while a switched-off device is tried; a second
+    // Login meanwhile is not taken.
+    ui->pushButton_Login->setEnabled(false);
+    const bool connected = CommonlyUsed::Wait_For_Connected(m_testSocket, TcpTestTimeoutMs);
+    ui->pushButton_Login->setEnabled(true);
     if (!connected) {
         qWarning() << "Login: TCP test failed" << deviceIp << port << m_testSocket->errorString();
         m_testSocket->abort();
@@ -290,6 +294,9 @@ bool Login_Interface::testTcpConnection()
 
 void Login_Interface::on_pushButton_Login_clicked()
 {
+    // Enter during a connection test's wait would start a second one.
+    if (!ui->pushButton_Login->isEnabled())
+        return;
     const QString mode = getConnection_Mode();
     if (mode == QLatin1String("SerialPort")) {
         if (testSerialConnection())

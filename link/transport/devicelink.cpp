@@ -119,28 +119,6 @@ bool DeviceLink::openSerial(const QString &portName, const QString &baudRate, QS
     return true;
 }
 
-bool DeviceLink::waitForConnected(QAbstractSocket *socket, int timeoutMs)
-{
-    if (socket->state() == QAbstractSocket::ConnectedState)
-        return true;
-    QPointer<QAbstractSocket> guard = socket;
-    QEventLoop loop;
-    QTimer deadline;
-    deadline.setSingleShot(true);
-    connect(&deadline, &QTimer::timeout, &loop, &QEventLoop::quit);
-    connect(socket, &QAbstractSocket::connected, &loop, &QEventLoop::quit);
-    connect(socket, &QAbstractSocket::errorOccurred, &loop, &QEventLoop::quit);
-    connect(socket, &QAbstractSocket::stateChanged, &loop, [&loop](QAbstractSocket::SocketState state) {
-        if (state == QAbstractSocket::UnconnectedState)
-            loop.quit();
-    });
-    connect(socket, &QObject::destroyed, &loop, &QEventLoop::quit);
-    deadline.start(timeoutMs);
-    if (socket->state() != QAbstractSocket::UnconnectedState)
-        loop.exec();
-    return guard && guard->state() == QAbstractSocket::ConnectedState;
-}
-
 bool DeviceLink::connectTcp(const QString &deviceIp, const QString &localIp, quint16 port,
                             int timeoutMs)
 {
@@ -155,7 +133,7 @@ bool DeviceLink::connectTcp(const QString &deviceIp, const QString &localIp, qui
     m_socket->connectToHost(CommonlyUsed::Plain_IP_Address(deviceIp), port, QIODevice::ReadWrite, QAbstractSocket::AnyIPProtocol);
     attachDevice(m_socket);
     resetDecoder();
-    const bool connected = waitForConnected(m_socket, timeoutMs);
+    const bool connected = CommonlyUsed::Wait_For_Connected(m_socket, timeoutMs);
     m_connecting = false;
     if (!connected) {
         m_lastError = m_socket->errorString();

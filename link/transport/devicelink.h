@@ -70,8 +70,6 @@ public:
     // True while the channel can carry a request (a TCP socket that is
     // connected, an open serial port).
     bool channelReady() const;
-    // Waits for the socket's connection without blocking the event loop.
-    static bool waitForConnected(QAbstractSocket *socket, int timeoutMs);
     void closeLink();
 
     QByteArray encode(const QString &text) const;
