@@ -91,6 +91,7 @@ void MainWindow::setStatus(const QString &text, const QString &style, int delayM
             return;
         ui->label_statusBarData->setStyleSheet(style);
         ui->label_statusBarData->setText(text);
+        emit Send_StatusShown(text);
     };
     if (delayMs > 0)
         QTimer::singleShot(delayMs, this, apply);
@@ -442,7 +443,7 @@ void MainWindow::sendHeartbeatNow()
     }
     replyReceived = false;
     heartbeatPending = true;
-    QTimer::singleShot(heartbeatCheckDelayMs, this, &MainWindow::onHeartbeatChecked);
+    QTimer::singleShot(heartbeatCheckDelayMs, Qt::PreciseTimer, this, &MainWindow::onHeartbeatChecked);
     sendRequest(QString::fromLatin1(Protocol::Command::InfoLink), false);
 }
 

@@ -206,6 +206,8 @@ public:
 signals:
     // A heartbeat found no answer: the pages reset their live state.
     void Send_LinkLost();
+    // The status bar now shows this link state.
+    void Send_StatusShown(const QString &text);
     // Answers of the re-query after a loss, for the pages that own them.
     void Send_SwitchStatus(const QString &answer);
     void Send_SceneStatus(const QString &answer);

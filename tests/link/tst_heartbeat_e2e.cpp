@@ -23,6 +23,10 @@ private slots:
     void silenceRightAfterLossNoticedInTime();
 
 private:
+    // Milliseconds from now until the status bar shows something other than
+    // "connected" (taken when it is shown, not when the test looks); -1 when
+    // that does not happen within `timeoutMs`.
+    qint64 msUntilNotConnected(int timeoutMs);
     // Milliseconds until `done` holds, sampling every 20 ms; -1 on time-out.
     qint64 msUntil(const std::function<bool()> &done, int timeoutMs);
     int heartbeatsSent();
@@ -67,6 +71,21 @@ qint64 TestHeartbeatE2E::msUntil(const std::function<bool()> &done, int timeoutM
     return clock.elapsed();
 }
 
+qint64 TestHeartbeatE2E::msUntilNotConnected(int timeoutMs)
+{
+    QElapsedTimer clock;
+    clock.start();
+    qint64 at = -1;
+    QMetaObject::Connection c = connect(w, &MainWindow::Send_StatusShown, this, [&](const QString &text) {
+        if (at < 0 && !text.contains(QStringLiteral("已连接")))
+            at = clock.elapsed();
+    });
+    while (at < 0 && clock.elapsed() <= timeoutMs)
+        QTest::qWait(20);
+    disconnect(c);
+    return at;
+}
+
 int TestHeartbeatE2E::heartbeatsSent()
 {
     return m_sim.history().filter(QStringLiteral("(info,link)")).size();
@@ -90,6 +109,7 @@ void TestHeartbeatE2E::firstAfterStartThenEveryPeriod()
     QTRY_COMPARE(w->statusText, QStringLiteral(" 连接状态: 已连接（TCP）"));
 
     const qint64 second = msUntil([this] { return heartbeatsSent() >= 2; }, MainWindow::HeartbeatPeriodMs + 2000);
+    qInfo("first heartbeat %lld ms after the start, the next %lld ms later", first, second);
     QVERIFY2(second >= MainWindow::HeartbeatPeriodMs - 300 && second <= MainWindow::HeartbeatPeriodMs + SlackMs,
              qPrintable(QString::number(second)));
 }
@@ -99,9 +119,9 @@ void TestHeartbeatE2E::silentDeviceNeverShownConnected()
     QVERIFY(m_sim.fault(QStringLiteral("silence on")));
     QElapsedTimer clock;
     clock.start();
-    const qint64 noticed = msUntil([this] { return !w->statusText.contains(QStringLiteral("已连接")); },
-                                   NoticeBoundMs + SlackMs);
-    QVERIFY2(noticed >= 0, "a silent device still reads as connected");
+    const qint64 noticed = msUntilNotConnected(NoticeBoundMs + 3000);
+    QVERIFY2(noticed >= 0 && noticed <= NoticeBoundMs + SlackMs, qPrintable(QString::number(noticed)));
+    qInfo("silent device shown as not answering after %lld ms", noticed);
     QCOMPARE(w->lastLinkError(), QStringLiteral("设备连接中断！"));
     // While it stays silent the heartbeat reconnects to the open port again
     // and again; the status must never turn green meanwhile.
@@ -126,8 +146,8 @@ void TestHeartbeatE2E::silenceRightAfterLossNoticedInTime()
 
     // Silent again at once: noticed within the designed bound all the same.
     QVERIFY(m_sim.fault(QStringLiteral("silence on")));
-    const qint64 noticed = msUntil([this] { return !w->statusText.contains(QStringLiteral("已连接")); },
-                                   NoticeBoundMs + 3000);
+    const qint64 noticed = msUntilNotConnected(NoticeBoundMs + 3000);
+    qInfo("silent again right after a loss: noticed after %lld ms", noticed);
     QVERIFY2(noticed >= 0 && noticed <= NoticeBoundMs + SlackMs, qPrintable(QString::number(noticed)));
     QVERIFY(m_sim.fault(QStringLiteral("silence off")));
 }
