@@ -11,6 +11,9 @@
 #include <QMutexLocker>
 #include <QRegularExpression>
 #include <QTextCodec>
+#include <QVector>
+
+#include <algorithm>
 
 STMsgLogger STMsgLogger::st_logger;
 
@@ -139,7 +142,17 @@ QString STMsgLogger::formatLine(QtMsgType type, const QMessageLogContext &contex
            + QStringLiteral("[%1]->[%2](%3)\t")
                  .arg(baseFileName(context.file), bareFunctionName(context.function))
                  .arg(context.line)
-           + lineTypeWord(type) + message;
+           + lineTypeWord(type) + cappedMessage(message);
+}
+
+QString STMsgLogger::cappedMessage(const QString &message)
+{
+    if (message.size() <= MaxMessageChars)
+        return message;
+    int cut = MaxMessageChars;
+    if (message.at(cut - 1).isHighSurrogate())
+        --cut;
+    return message.left(cut) + QStringLiteral(" … [message cut, %1 characters in all]").arg(message.size());
 }
 
 bool STMsgLogger::passesLevel(QtMsgType type, int level)
@@ -163,6 +176,28 @@ void STMsgLogger::writeLine(QtMsgType type, const QString &line)
     QMutexLocker lock(&m_mutex);
     if (!passesLevel(type, m_level))
         return;
+    if (!writeData(type, line))
+        return;
+    if (m_file && m_file->size() >= m_maxFileSize)
+        m_autoCreate = createLogFile();
+    if (m_budgetCheckDue || m_bytesSinceCheck >= budgetCheckInterval()) {
+        qint64 freed = 0;
+        const int removed = enforceBudget(&freed);
+        if (removed > 0 && passesLevel(QtWarningMsg, m_level)) {
+            const QMessageLogContext here(__FILE__, __LINE__, Q_FUNC_INFO, "default");
+            writeData(QtWarningMsg,
+                      formatLine(QtWarningMsg, here,
+                                 QStringLiteral("log folders over their budget of %1 bytes: removed the %2 oldest "
+                                                "log files (%3 bytes)")
+                                     .arg(m_totalBudget)
+                                     .arg(removed)
+                                     .arg(freed)));
+        }
+    }
+}
+
+bool STMsgLogger::writeData(QtMsgType type, const QString &line)
+{
     const QByteArray data = (fileTypeWord(type) + QLatin1Char('\t') + line + QLatin1Char('\n')).toUtf8();
     // A second attempt covers a file that vanished or stopped taking data.
     for (int attempt = 0; attempt < 2; ++attempt) {
@@ -171,14 +206,67 @@ void STMsgLogger::writeLine(QtMsgType type, const QString &line)
         if (!m_file) {
             m_autoCreate = createLogFile();
             if (!m_autoCreate)
-                return; // dropped; the next message tries again
+                return false; // dropped; the next message tries again
         }
-        if (m_file->write(data) == data.size() && m_file->flush())
-            break;
+        if (m_file->write(data) == data.size() && m_file->flush()) {
+            m_bytesSinceCheck += data.size();
+            return true;
+        }
         closeFile();
     }
-    if (m_file && m_file->size() >= m_maxFileSize)
-        m_autoCreate = createLogFile();
+    return false;
+}
+
+qint64 STMsgLogger::budgetCheckInterval() const
+{
+    return qBound<qint64>(1, m_totalBudget / 16, BudgetCheckBytes);
+}
+
+int STMsgLogger::enforceBudget(qint64 *freedBytes)
+{
+    m_budgetCheckDue = false;
+    m_bytesSinceCheck = 0;
+    struct LogFile
+    {
+        QString path;
+        QDateTime modified;
+        qint64 size = 0;
+    };
+    const QString current = m_file ? QFileInfo(m_fileName).canonicalFilePath() : QString();
+    QVector<LogFile> candidates;
+    qint64 total = 0;
+    const QFileInfoList days = QDir(logFolder()).entryInfoList(QDir::Dirs | QDir::NoDotAndDotDot);
+    for (const QFileInfo &day : days) {
+        if (day.isSymLink() || !isDayFolderName(day.fileName()))
+            continue;
+        const QFileInfoList files =
+            QDir(day.absoluteFilePath()).entryInfoList({QStringLiteral("*.log")}, QDir::Files | QDir::Hidden);
+        for (const QFileInfo &file : files) {
+            if (file.isSymLink())
+                continue;
+            total += file.size();
+            if (file.canonicalFilePath() != current)
+                candidates.append({file.absoluteFilePath(), file.lastModified(), file.size()});
+        }
+    }
+    if (total <= m_totalBudget)
+        return 0;
+    std::sort(candidates.begin(), candidates.end(), [](const LogFile &a, const LogFile &b) {
+        return a.modified != b.modified ? a.modified < b.modified : a.path < b.path;
+    });
+    int removed = 0;
+    for (const LogFile &file : qAsConst(candidates)) {
+        if (total <= m_totalBudget)
+            break;
+        if (!QFile::remove(file.path))
+            continue;
+        total -= file.size;
+        *freedBytes += file.size;
+        ++removed;
+        // A day folder left empty goes as well; rmdir leaves any other.
+        QDir().rmdir(QFileInfo(file.path).absolutePath());
+    }
+    return removed;
 }
 
 bool STMsgLogger::createLogFile()
@@ -200,6 +288,7 @@ bool STMsgLogger::createLogFile()
         return false;
     m_file = std::move(file);
     m_fileName = name;
+    m_budgetCheckDue = true;
     return true;
 }
 
@@ -248,6 +337,18 @@ void STMsgLogger::setMaxFileSize(int nSize)
         return;
     QMutexLocker lock(&m_mutex);
     m_maxFileSize = nSize;
+}
+
+qint64 STMsgLogger::totalBudget() const
+{
+    QMutexLocker lock(&m_mutex);
+    return m_totalBudget;
+}
+
+void STMsgLogger::setTotalBudgetForTest(qint64 bytes)
+{
+    QMutexLocker lock(&m_mutex);
+    m_totalBudget = qMax<qint64>(1, bytes);
 }
 
 void STMsgLogger::setMaxFileSizeForTest(qint64 bytes)

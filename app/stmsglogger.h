@@ -21,6 +21,13 @@ public:
     static constexpr qint64 MinMaxFileSize = 1048576;       // 1 MiB
     static constexpr qint64 MaxMaxFileSize = 1073741824;    // 1 GiB
     static constexpr int DefaultKeepDays = 30;
+    // All files of the dated log folders together; the oldest go first.
+    static constexpr qint64 DefaultTotalBudget = 1073741824; // 1 GiB
+    // The budget is looked at on every new file and after this much writing
+    // (less for a small budget).
+    static constexpr qint64 BudgetCheckBytes = 16 * 1024 * 1024;
+    // Of one message's text; a longer one is cut with its length noted.
+    static constexpr int MaxMessageChars = 64 * 1024;
 
     static STMsgLogger st_logger;
 
@@ -37,6 +44,7 @@ public:
     static QString formatLine(QtMsgType type, const QMessageLogContext &context, const QString &message,
                               const QDateTime &now = QDateTime::currentDateTime());
     static QString baseFileName(const char *file);
+    static QString cappedMessage(const QString &message);
     static QString bareFunctionName(const char *function);
     static bool passesLevel(QtMsgType type, int level);
 
@@ -53,6 +61,9 @@ public:
 
     // Lets a test reach the rotation without writing hundreds of megabytes.
     void setMaxFileSizeForTest(qint64 bytes);
+    qint64 totalBudget() const;
+    // Lets a test reach the budget without writing a gigabyte.
+    void setTotalBudgetForTest(qint64 bytes);
 
 public slots:
     void setLogLevel(int level);
@@ -61,6 +72,14 @@ public slots:
 private:
     bool createLogFile();
     void closeFile();
+    // Writes one line, opening a file first if there is none; false when the
+    // line was dropped.
+    bool writeData(QtMsgType type, const QString &line);
+    // Removes the oldest files of the dated folders (never the current file)
+    // until everything fits the budget; returns how many went. Runs under the
+    // mutex, so it must not log through the handler.
+    int enforceBudget(qint64 *freedBytes);
+    qint64 budgetCheckInterval() const;
 
     mutable QMutex m_mutex;
     std::unique_ptr<QFile> m_file;
@@ -68,4 +87,7 @@ private:
     QString m_fileName;
     int m_level = DefaultLevel;
     qint64 m_maxFileSize = DefaultMaxFileSize;
+    qint64 m_totalBudget = DefaultTotalBudget;
+    qint64 m_bytesSinceCheck = 0;
+    bool m_budgetCheckDue = false;
 };

@@ -8,10 +8,14 @@
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
+#include <QListView>
+#include <QPlainTextEdit>
 #include <QScrollBar>
 #include <QStandardPaths>
 #include <QStringListModel>
+#include <QStyledItemDelegate>
 #include <QTextBlock>
+#include <QTextCodec>
 #include <QTextCursor>
 #include <QTextStream>
 #include <QTimer>
@@ -28,6 +32,9 @@ constexpr char CompleterStyle[] =
     "QAbstractItemView{background-color:rgba(44, 50, 61, 1);color:rgba(219, 226, 241, 1);"
     "border:1px solid rgba(37, 41, 48, 1);}QAbstractItemView::item{height: 22px;}"
     "QAbstractItemView::item:hover{background-color:rgba(77, 155, 213, 1);}";
+
+constexpr int ConsoleKeepTenths = 9;
+constexpr char NoteStyle[] = "font-size:16px; background-color:white; color: rgb(237,28,36);";
 
 // Markup-safe message text whose line breaks still show as breaks.
 QString escapedMessage(const QString &message)
@@ -64,24 +71,102 @@ void MainWindow::setupCompleter()
     m_completer = new QCompleter(completionList(), this);
     m_completer->setFilterMode(Qt::MatchContains);
     m_completer->setCaseSensitivity(Qt::CaseSensitive);
-    m_completer->popup()->setStyleSheet(QLatin1String(CompleterStyle));
+    QAbstractItemView *popup = m_completer->popup();
+    // The completer's own delegate ignores the style sheet's item height;
+    // the styled one honours it.
+    popup->setItemDelegate(new QStyledItemDelegate(popup));
+    if (auto *list = qobject_cast<QListView *>(popup))
+        list->setUniformItemSizes(true);
+    popup->setStyleSheet(QLatin1String(CompleterStyle));
     ui->lineEdit_SendData->setCompleter(m_completer);
+}
+
+QTimer *MainWindow::consoleFlushTimer()
+{
+    if (!m_consoleFlushTimer) {
+        m_consoleFlushTimer = new QTimer(this);
+        m_consoleFlushTimer->setSingleShot(true);
+        m_consoleFlushTimer->setInterval(ConsoleFlushMs);
+        connect(m_consoleFlushTimer, &QTimer::timeout, this, &MainWindow::flushConsole);
+        // An undo history would keep every line ever shown.
+        ui->textEdit->setUndoRedoEnabled(false);
+        ui->textEdit->setMaximumBlockCount(ConsoleMaxLines);
+    }
+    return m_consoleFlushTimer;
 }
 
 void MainWindow::appendConsoleLine(const QString &html)
 {
-    ui->textEdit->append(html);
-    QTextDocument *doc = ui->textEdit->document();
-    const int excess = doc->blockCount() - ConsoleMaxLines;
-    if (excess > 0) {
-        // Oldest lines go first so that a long session stays responsive.
-        QTextCursor cursor(doc);
-        cursor.movePosition(QTextCursor::Start);
-        cursor.movePosition(QTextCursor::NextBlock, QTextCursor::KeepAnchor, excess);
-        cursor.removeSelectedText();
+    QTimer *timer = consoleFlushTimer();
+    m_consolePending.append(html);
+    m_consolePendingChars += html.size();
+    while (m_consolePending.size() > 1
+           && (m_consolePending.size() > ConsoleMaxPendingLines || m_consolePendingChars > ConsoleMaxPendingChars)) {
+        m_consolePendingChars -= m_consolePending.takeFirst().size();
+        ++m_consoleDropped;
     }
-    if (autoScroll)
+    if (!timer->isActive())
+        timer->start();
+}
+
+void MainWindow::flushConsole()
+{
+    if (m_consoleFlushTimer)
+        m_consoleFlushTimer->stop();
+    if (m_consolePending.isEmpty() && m_consoleDropped == 0)
+        return;
+    QPlainTextEdit *log = ui->textEdit;
+    QStringList lines;
+    lines.swap(m_consolePending);
+    m_consolePendingChars = 0;
+    if (m_consoleDropped > 0) {
+        const QString time = QDateTime::currentDateTime().toString(QLatin1String(TimeFormat));
+        lines.prepend(QStringLiteral("Time[%1]→◆<font style='%2'>%3")
+                          .arg(time, QLatin1String(NoteStyle),
+                               tr("…… %1 行未显示：数据来得比控制台显示得快").arg(m_consoleDropped)));
+        m_consoleDropped = 0;
+    }
+    // While the operator reads (pointer over the log) the view stays on the
+    // text it shows, although lines come at the end and go at the top.
+    const int topPosition = autoScroll ? -1 : log->cursorForPosition(QPoint(0, 0)).position();
+    int removed = trimConsole(lines.size());
+    for (const QString &line : qAsConst(lines))
+        log->appendHtml(line);
+    removed += trimConsole(0);
+    if (autoScroll) {
         scrollConsoleToEnd();
+    } else {
+        const QTextBlock top = log->document()->findBlock(qMax(0, topPosition - removed));
+        log->verticalScrollBar()->setValue(top.firstLineNumber());
+    }
+}
+
+int MainWindow::trimConsole(int roomForBlocks)
+{
+    QTextDocument *doc = ui->textEdit->document();
+    const int blocks = doc->blockCount() + roomForBlocks;
+    const int chars = doc->characterCount();
+    if (blocks <= ConsoleMaxLines && chars <= ConsoleMaxChars)
+        return 0;
+    // Down to nine tenths of the bounds: one removal per many lines, not a
+    // removal with every line.
+    const int excessBlocks = blocks - ConsoleMaxLines / 10 * ConsoleKeepTenths;
+    const int excessChars = chars - ConsoleMaxChars / 10 * ConsoleKeepTenths;
+    // Whole blocks from the top, the newest one always stays; the walk only
+    // touches what goes.
+    QTextBlock keep = doc->firstBlock();
+    int gone = 0;
+    while (keep != doc->lastBlock() && (gone < excessBlocks || keep.position() < excessChars)) {
+        keep = keep.next();
+        ++gone;
+    }
+    const int removed = keep.position();
+    if (removed <= 0)
+        return 0;
+    QTextCursor cursor(doc);
+    cursor.setPosition(removed, QTextCursor::KeepAnchor);
+    cursor.removeSelectedText();
+    return removed;
 }
 
 void MainWindow::scrollConsoleToEnd()
@@ -90,8 +175,9 @@ void MainWindow::scrollConsoleToEnd()
     bar->setValue(bar->maximum());
 }
 
-QString MainWindow::consolePlainText() const
+QString MainWindow::consolePlainText()
 {
+    flushConsole();
     return ui->textEdit->toPlainText();
 }
 
@@ -101,14 +187,25 @@ void MainWindow::TextEdit_Message_Display(int ReceiveOrSend, QString Message)
         || Message == QLatin1String("\n"))
         return;
     QFont font = ui->textEdit->font();
-    font.setPixelSize(ConsoleFontPixels);
-    ui->textEdit->setFont(font);
+    if (font.pixelSize() != ConsoleFontPixels) {
+        font.setPixelSize(ConsoleFontPixels);
+        ui->textEdit->setFont(font);
+    }
     const QString time = QDateTime::currentDateTime().toString(QLatin1String(TimeFormat));
-    const QString message = escapedMessage(Message);
+    QString message;
+    if (Message.size() > ConsoleLinePreviewChars) {
+        // A reply of megabytes is shown by its start; its length tells the rest.
+        int cut = ConsoleLinePreviewChars;
+        if (Message.at(cut - 1).isHighSurrogate())
+            --cut;
+        message = escapedMessage(Message.left(cut)) + QLatin1Char(' ')
+                  + tr("……（共 %1 个字符，只显示前 %2 个）").arg(Message.size()).arg(cut).toHtmlEscaped();
+    } else {
+        message = escapedMessage(Message);
+    }
     QString line;
     switch (ReceiveOrSend) {
     case 0:
-        ui->textEdit->setTextColor(Qt::black);
         line = QStringLiteral("Time[%1]←◆%2").arg(time, tr("receive:  \n%1").arg(message));
         break;
     case 1:
@@ -136,18 +233,31 @@ void MainWindow::TextEdit_Message_Display(int ReceiveOrSend, QString Message)
 
 void MainWindow::on_pushButton_ClearWindow_clicked()
 {
+    // Lines still queued belong to the log being cleared.
+    m_consolePending.clear();
+    m_consolePendingChars = 0;
+    m_consoleDropped = 0;
+    if (m_consoleFlushTimer)
+        m_consoleFlushTimer->stop();
     ui->textEdit->clear();
     const QString time = QDateTime::currentDateTime().toString(QLatin1String(TimeFormat));
-    ui->textEdit->append(QStringLiteral("Time[%1]→◆ <font style='font-size:16px; background-color:white; "
-                                        "color: rgb(237,28,36);;'>Clear Window")
-                             .arg(time));
+    ui->textEdit->appendHtml(QStringLiteral("Time[%1]→◆ <font style='font-size:16px; background-color:white; "
+                                            "color: rgb(237,28,36);;'>Clear Window")
+                                 .arg(time));
 }
 
 void MainWindow::on_pushButton_SendIP_clicked()
 {
-    const QString line = ui->lineEdit_SendData->text();
+    // Blanks around a command are no part of it (the grammar has none).
+    const QString line = ui->lineEdit_SendData->text().trimmed();
     if (line.isEmpty()) {
         showToast(tr("指令不能为空！"), QString::fromLatin1(Protocol::FailureStyle));
+        return;
+    }
+    // The device reads GB2312; a character without a code there (an emoji)
+    // would reach it as "?".
+    if (!m_link->codec()->canEncode(line)) {
+        showToast(tr("指令含有设备无法识别的字符！"), QString::fromLatin1(Protocol::FailureStyle));
         return;
     }
     if (line == QLatin1String(Protocol::Command::CloseHeartbeat)) {
@@ -199,7 +309,7 @@ void MainWindow::on_pushButton_Export_text_clicked()
     }
     QTextStream out(&file);
     out.setCodec("UTF-8");
-    out << ui->textEdit->toPlainText();
+    out << consolePlainText();
     file.close();
     showToast(tr("TXT文件保存成功！"), QString::fromLatin1(Protocol::SuccessStyle));
     if (!exportFileNameHook)

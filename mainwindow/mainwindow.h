@@ -89,9 +89,11 @@ public:
 
     // Page whose navigation the slide animations move.
     QStackedWidget *matrixStack() const;
+
     // ---- console under load ----------------------------------------------
     // Lines are queued and shown in batches, so a chattering device costs the
     // event loop a bounded amount per batch whatever the console holds.
+
     // The console's plain text, queued lines included.
     QString consolePlainText();
     // Shows the queued lines now (the batch timer does this otherwise).

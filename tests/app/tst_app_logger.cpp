@@ -60,6 +60,9 @@ private slots:
     void survivesVanishingFolder();
     void clearLogsRemovesOnlyOldDayFolders();
     void handlerWritesSourceLocation();
+    void hugeMessageIsCut();
+    void budgetRemovesOldestFilesFirst();
+    void budgetCheckedWhileWritingNeverTakesCurrentFile();
 
 private:
     std::unique_ptr<QTemporaryDir> m_dir;
@@ -244,6 +247,97 @@ void TestAppLogger::handlerWritesSourceLocation()
     QVERIFY2(text.contains(QStringLiteral("\t[tst_app_logger.cpp]->[handlerWritesSourceLocation](")), qPrintable(text));
     QVERIFY(text.startsWith(QStringLiteral("Debug   :\t")));
     QVERIFY(text.contains(QStringLiteral("\tDebug   : from the handler test\n")));
+}
+
+void TestAppLogger::hugeMessageIsCut()
+{
+    const QMessageLogContext context("a.cpp", 1, "void f()", nullptr);
+    const QString huge(STMsgLogger::MaxMessageChars * 3, QLatin1Char('x'));
+    const QString line = STMsgLogger::formatLine(QtDebugMsg, context, huge);
+    QVERIFY(line.size() < STMsgLogger::MaxMessageChars + 200);
+    QVERIFY2(line.endsWith(QStringLiteral("%1 characters in all]").arg(huge.size())), qPrintable(line.right(80)));
+    // A cut through a character outside the BMP keeps the pair whole.
+    const QString emoji = QString(STMsgLogger::MaxMessageChars - 1, QLatin1Char('y')) + QStringLiteral("\U0001F600zz");
+    const QString kept = STMsgLogger::cappedMessage(emoji);
+    QVERIFY(kept.startsWith(QString(STMsgLogger::MaxMessageChars - 1, QLatin1Char('y')) + QStringLiteral(" …")));
+    QCOMPARE(STMsgLogger::cappedMessage(QStringLiteral("short")), QStringLiteral("short"));
+}
+
+namespace {
+// A log file of `bytes` bytes in the day folder `daysAgo` days back, last
+// written then.
+QString oldLogFile(const QString &appDir, int daysAgo, qint64 bytes)
+{
+    const QDate day = QDate::currentDate().addDays(-daysAgo);
+    const QString folder = appDir + QStringLiteral("/Log/") + day.toString(QStringLiteral("yyyy-MM-dd"));
+    QDir().mkpath(folder);
+    const QString name = folder + day.toString(QStringLiteral("/yyyy_MM_dd_10_00_00_old(1).log"));
+    QFile file(name);
+    if (file.open(QIODevice::WriteOnly))
+        file.write(QByteArray(int(bytes), 'o'));
+    file.close();
+    makeOld(name, daysAgo);
+    return name;
+}
+} // namespace
+
+void TestAppLogger::budgetRemovesOldestFilesFirst()
+{
+    const QString oldest = oldLogFile(m_dir->path(), 3, 1000);
+    const QString older = oldLogFile(m_dir->path(), 2, 1000);
+    const QString old = oldLogFile(m_dir->path(), 1, 1000);
+    // Not in a dated folder: neither counted nor removed.
+    QFile loose(m_dir->filePath(QStringLiteral("Log/loose.log")));
+    QVERIFY(loose.open(QIODevice::WriteOnly));
+    loose.write(QByteArray(5000, 'l'));
+    loose.close();
+
+    STMsgLogger logger;
+    logger.setTotalBudgetForTest(2500);
+    logger.writeLine(QtWarningMsg, QStringLiteral("first"));
+    QVERIFY(!QFileInfo::exists(oldest));
+    QVERIFY(!QFileInfo::exists(QFileInfo(oldest).absolutePath()));
+    QVERIFY(QFileInfo::exists(older));
+    QVERIFY(QFileInfo::exists(old));
+    QVERIFY(loose.exists());
+    QFile current(logger.currentFileName());
+    QVERIFY(current.open(QIODevice::ReadOnly));
+    const QStringList lines = QString::fromUtf8(current.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    QCOMPARE(lines.size(), 2);
+    QCOMPARE(lines.first(), QStringLiteral("Warning :\tfirst"));
+    // The removal is noted in the usual line format.
+    QVERIFY2(QRegularExpression(QStringLiteral("^Warning :\t\\d{4}-\\d\\d-\\d\\d [\\d:.]{12}\t\\[stmsglogger\\.cpp\\]"
+                                               "->\\[writeLine\\]\\(\\d+\\)\tWarning : .*removed the 1 oldest log files "
+                                               "\\(1000 bytes\\)$"))
+                 .match(lines.last())
+                 .hasMatch(),
+             qPrintable(lines.last()));
+}
+
+void TestAppLogger::budgetCheckedWhileWritingNeverTakesCurrentFile()
+{
+    const QString old = oldLogFile(m_dir->path(), 1, 2000);
+    STMsgLogger logger;
+    logger.setLogLevel(3);
+    constexpr qint64 Budget = 3000;
+    logger.setTotalBudgetForTest(Budget);
+    const QString line = QString(90, QLatin1Char('x'));
+    int written = 0;
+    // No new file is started here: only the checks during writing can act.
+    while (QFileInfo::exists(old) && written < 40) {
+        logger.writeLine(QtDebugMsg, line);
+        ++written;
+    }
+    QVERIFY(!QFileInfo::exists(old));
+    // Removed soon after the total passed the budget, not only at the next file.
+    QVERIFY2(written * 100 < 1000 + Budget / 8 + 200, qPrintable(QString::number(written)));
+    // The current file outgrows the budget on its own and still stays whole.
+    for (int i = 0; i < 40; ++i)
+        logger.writeLine(QtDebugMsg, line);
+    const QStringList files = logFiles(m_dir->path());
+    QCOMPARE(files, QStringList{logger.currentFileName()});
+    QCOMPARE(readAll(files).count(line), written + 40);
+    QVERIFY(QFileInfo(files.first()).size() > Budget);
 }
 
 QTEST_GUILESS_MAIN(TestAppLogger)

@@ -5,7 +5,7 @@
 #include <QTcpServer>
 #include <QTemporaryDir>
 #include <QLabel>
-#include <QTextEdit>
+#include <QPlainTextEdit>
 #include <QTranslator>
 #include <QTreeView>
 #include <QtTest>
@@ -47,7 +47,7 @@ private:
             n += a->property("widget").isValid() ? 1 : 0;
         return n;
     }
-    QTextEdit *console() const { return w->findChild<QTextEdit *>(QStringLiteral("textEdit")); }
+    QPlainTextEdit *console() const { return w->findChild<QPlainTextEdit *>(QStringLiteral("textEdit")); }
     QTemporaryDir m_dir;
     MainWindow *w = nullptr;
 };
@@ -250,7 +250,8 @@ void TestMainWindow::laterStatusKeepsItsColour()
     w->setLocalIPAddress(QString());
     w->setPort_Number(QString::number(device.serverPort()));
     w->Connect_TCP_Server();
-    QCOMPARE(w->statusText, QStringLiteral(" 连接状态: 已连接（TCP）"));
+    // Connected, but the device has not said a word yet.
+    QCOMPARE(w->statusText, QStringLiteral(" 连接状态: 等待设备应答（TCP）"));
     // A loss inside the connected text's 300 ms delay.
     w->onSerialPortLost(QStringLiteral("test"));
     w->reconnectTimer->stop();

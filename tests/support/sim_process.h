@@ -28,6 +28,7 @@
 // force when the call returns. Examples for command()/fault():
 //   fault silence on|off      fault delay <ms>         fault split 3,7 50 | off
 //   fault garbage <hex>       fault drop               fault chatter <ms> | off
+//   fault flood <bytes/s> | off   fault bigreply <bytes> | off
 //   fault clear               set status in YYNN       set model 16x16
 //   send <hex>                sendtext scenepolling3called\r\nok\r\n
 //   discovery add mac=.. ip=.. name=.. version=..      discovery dup on

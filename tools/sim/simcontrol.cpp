@@ -14,6 +14,16 @@
 namespace {
 
 constexpr int MaxFaultMs = 60000;
+constexpr int MaxFloodRate = 100 * 1024 * 1024;
+constexpr int MaxBigReplyBytes = 64 * 1024 * 1024;
+
+// A count from 1 to `max`.
+bool byteCount(const QString &word, int max, int *bytes)
+{
+    bool ok = false;
+    *bytes = word.toInt(&ok);
+    return ok && *bytes > 0 && *bytes <= max;
+}
 
 bool onOff(const QString &word, bool *on)
 {
@@ -136,6 +146,7 @@ QString SimControl::execute(const QString &line, QStringList *output)
         *output << m_device->stateLines();
         *output << QStringLiteral("clients=%1").arg(m_server->clientCount());
         *output << QStringLiteral("pty=%1").arg(m_server->ptyPath());
+        *output << m_server->floodState();
         *output << m_discovery->stateLines();
         return {};
     }
@@ -239,9 +250,30 @@ QString SimControl::fault(const QStringList &words)
         m_server->setChatter(ms);
         return {};
     }
+    if (kind == QLatin1String("flood")) {
+        int rate = 0;
+        if (value == QLatin1String("off"))
+            m_server->setFlood(0);
+        else if (byteCount(value, MaxFloodRate, &rate))
+            m_server->setFlood(rate);
+        else
+            return QStringLiteral("fault flood <bytes per second> | off");
+        return {};
+    }
+    if (kind == QLatin1String("bigreply")) {
+        int bytes = 0;
+        if (value == QLatin1String("off"))
+            f.bigReplyBytes = 0;
+        else if (byteCount(value, MaxBigReplyBytes, &bytes))
+            f.bigReplyBytes = bytes;
+        else
+            return QStringLiteral("fault bigreply <bytes> | off");
+        return {};
+    }
     if (kind == QLatin1String("clear")) {
         f = SimFaults();
         m_server->setChatter(0);
+        m_server->setFlood(0);
         return {};
     }
     return QStringLiteral("unknown or malformed fault");

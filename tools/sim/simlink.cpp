@@ -4,6 +4,7 @@
 
 #include <QDebug>
 #include <QFile>
+#include <QRandomGenerator>
 #include <QSocketNotifier>
 #include <QTcpSocket>
 #include <QtEndian>
@@ -18,6 +19,18 @@ namespace {
 
 constexpr char TrailerMagic[] = "ZQLD";
 constexpr int ReadChunkBytes = 4096;
+
+// One line of letters and digits: never "ok", never a line break, so the
+// answer behind it still ends the way the program expects.
+QByteArray fillerLine(int length)
+{
+    static const char alphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+    QByteArray line(length, Qt::Uninitialized);
+    QRandomGenerator *random = QRandomGenerator::global();
+    for (char &c : line)
+        c = alphabet[random->bounded(int(sizeof alphabet) - 1)];
+    return line + "\r\n";
+}
 
 // What a UART makes of bytes sent at the wrong rate.
 const QByteArray LineNoise = QByteArray::fromHex("f88000e0fe78f8");
@@ -224,6 +237,8 @@ void SimLink::sendAnswer(const QByteArray &answer)
     if (m_faults->silence || answer.isEmpty())
         return;
     QByteArray bytes = answer;
+    if (m_faults->bigReplyBytes > 0)
+        bytes.prepend(fillerLine(m_faults->bigReplyBytes));
     if (!m_faults->garbageOnce.isEmpty()) {
         bytes.prepend(m_faults->garbageOnce);
         m_faults->garbageOnce.clear();
@@ -279,6 +294,11 @@ void TcpLink::drop()
 {
     m_socket->abort();
     deleteLater();
+}
+
+qint64 TcpLink::backlog() const
+{
+    return m_socket->bytesToWrite();
 }
 
 void TcpLink::writeBytes(const QByteArray &bytes)

@@ -20,6 +20,7 @@ struct SimFaults
     QVector<int> splitAt; // byte positions at which every answer is cut
     int splitPauseMs = 0; // pause between the pieces
     QByteArray garbageOnce; // sent in front of the next answer, then forgotten
+    int bigReplyBytes = 0; // every answer is led by one line this long
 };
 
 // One connection to the device (a TCP client or the pty): cuts the incoming
@@ -45,6 +46,8 @@ public:
     void sendAnswer(const QByteArray &answer);
     // Bytes sent as they are, in order after what is queued.
     void sendRaw(const QByteArray &bytes);
+    // Bytes handed over but not yet taken by the peer.
+    virtual qint64 backlog() const { return 0; }
 
 signals:
     void requestSeen(const QByteArray &request);
@@ -89,6 +92,7 @@ class TcpLink final : public SimLink
 public:
     TcpLink(QTcpSocket *socket, SimDevice *device, SimFaults *faults, QObject *parent);
     void drop();
+    qint64 backlog() const override;
 
 protected:
     void writeBytes(const QByteArray &bytes) override;

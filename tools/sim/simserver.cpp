@@ -14,6 +14,8 @@ SimServer::SimServer(SimDevice *device, QObject *parent)
         device, &SimDevice::unsolicited, this, [this](const QByteArray &bytes) { sendAll(bytes, false); });
     connect(&m_chatter, &QTimer::timeout, this,
         [this] { sendAll(SimAnswers::lines({ SimAnswers::ChatterLine.arg(++m_chatterCount) }), true); });
+    m_flood.setTimerType(Qt::PreciseTimer);
+    connect(&m_flood, &QTimer::timeout, this, &SimServer::floodTick);
 }
 
 bool SimServer::listenTcp(const QHostAddress &address, quint16 port, QString *error)
@@ -118,4 +120,48 @@ void SimServer::setChatter(int intervalMs)
         m_chatter.start(intervalMs);
     else
         m_chatter.stop();
+}
+
+void SimServer::setFlood(int bytesPerSecond)
+{
+    m_floodRate = qMax(0, bytesPerSecond);
+    m_floodDue = 0;
+    if (m_floodRate == 0) {
+        m_flood.stop();
+        return;
+    }
+    m_floodClock.start();
+    m_flood.start(FloodTickMs);
+}
+
+void SimServer::floodTick()
+{
+    // Paced by the clock, so a late tick sends more and the rate holds; a
+    // stall of more than a second is not made up for.
+    const qint64 target = qint64(m_floodRate) * m_floodClock.elapsed() / 1000;
+    qint64 due = target - m_floodDue;
+    if (due > m_floodRate)
+        due = m_floodRate;
+    m_floodDue = target;
+    if (due <= 0)
+        return;
+    QByteArray bytes(int(due), Qt::Uninitialized);
+    for (char &c : bytes)
+        c = char(m_floodRandom.generate() & 0xff);
+    for (const QPointer<TcpLink> &client : qAsConst(m_clients)) {
+        if (!client)
+            continue;
+        if (client->backlog() > MaxFloodBacklog) {
+            m_floodSkipped += due;
+            continue;
+        }
+        client->sendRaw(bytes);
+        m_floodSent += due;
+    }
+}
+
+QStringList SimServer::floodState() const
+{
+    return { QStringLiteral("flood=%1").arg(m_floodRate), QStringLiteral("floodsent=%1").arg(m_floodSent),
+        QStringLiteral("floodskipped=%1").arg(m_floodSkipped) };
 }

@@ -2,9 +2,11 @@
 
 #include "tools/sim/simlink.h"
 
+#include <QElapsedTimer>
 #include <QHostAddress>
 #include <QObject>
 #include <QPointer>
+#include <QRandomGenerator>
 #include <QStringList>
 #include <QTimer>
 
@@ -18,6 +20,10 @@ class SimServer final : public QObject
     Q_DISABLE_COPY(SimServer)
 public:
     static constexpr int MaxHistory = 10000;
+    static constexpr int FloodTickMs = 10;
+    // A peer that does not read keeps at most this much queued; the rest of
+    // the flood is skipped for it, as a UART would lose it.
+    static constexpr qint64 MaxFloodBacklog = 8 * 1024 * 1024;
 
     explicit SimServer(SimDevice *device, QObject *parent = nullptr);
 
@@ -38,6 +44,10 @@ public:
     void sendAll(const QByteArray &bytes, bool raw);
     // A device that never pauses: one line every intervalMs, 0 stops it.
     void setChatter(int intervalMs);
+    // Random bytes at this rate to every TCP connection, 0 stops them.
+    void setFlood(int bytesPerSecond);
+    // flood=<rate>, floodsent=<bytes>, floodskipped=<bytes>
+    QStringList floodState() const;
     const QStringList &history() const { return m_history; }
     void clearHistory() { m_history.clear(); }
 
@@ -52,5 +62,14 @@ private:
     PtyLink *m_pty = nullptr;
     QTimer m_chatter;
     int m_chatterCount = 0;
+    QTimer m_flood;
+    QElapsedTimer m_floodClock;
+    int m_floodRate = 0;
+    qint64 m_floodDue = 0;
+    qint64 m_floodSent = 0;
+    qint64 m_floodSkipped = 0;
+    // Seeded: the same flood on every run.
+    QRandomGenerator m_floodRandom { 0x7e1a5eedu };
+    void floodTick();
     QStringList m_history;
 };
