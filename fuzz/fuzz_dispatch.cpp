@@ -86,6 +86,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 
     (void)Protocol::isErrorReply(raw);
     (void)Protocol::hasLineEndingOk(raw);
+    (void)Protocol::answerEnd(QLatin1String(Protocol::Command::InfoDevice), raw);
+    (void)Protocol::answerEnd(QLatin1String(Protocol::Command::GetSwitch), raw);
     h.dispatcher.dispatch(text, raw);
     h.dispatcher.dispatch(QString::fromLatin1(bytes), QString());
     // Let the delayed steps (wake-up, reconnects) run on the same noise.

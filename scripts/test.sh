@@ -12,13 +12,14 @@ cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTRIVANE_WERROR=
 cmake --build build -j "$jobs"
 (cd build && ctest --output-on-failure -j "$jobs" --timeout 300)
 
-# The reply parser under libFuzzer for a bounded time (clang only builds this one target).
+# The reply parser under libFuzzer for a bounded time (clang only builds this one target),
+# starting from the seed corpus of answer forms (fuzz/make_corpus.py); new finds stay in build-fuzz.
 cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_COMPILER=clang++ \
     -DTRIVANE_FUZZ=ON -DBUILD_TESTING=OFF >/dev/null
 cmake --build build-fuzz -j "$jobs" --target fuzz_dispatch
 mkdir -p build-fuzz/corpus
 ASAN_OPTIONS=detect_leaks=0 build-fuzz/fuzz/fuzz_dispatch -max_total_time=20 -max_len=8192 \
-    -rss_limit_mb=4096 -dict=fuzz/dispatch.dict build-fuzz/corpus 2>&1 | tail -n 3
+    -rss_limit_mb=4096 -dict=fuzz/dispatch.dict build-fuzz/corpus fuzz/corpus 2>&1 | tail -n 3
 
 cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DTRIVANE_SANITIZE=ON >/dev/null
 cmake --build build-asan -j "$jobs"
