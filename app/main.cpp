@@ -1,6 +1,7 @@
 #include "app/crashhandler.h"
 #include "app/singleinstance.h"
 #include "app/stmsglogger.h"
+#include "app/theme_gui.h"
 #include "app/windowfit.h"
 #include "login/login_interface.h"
 #include "mainwindow/mainwindow.h"
@@ -77,6 +78,8 @@ int main(int argc, char *argv[])
     QGuiApplication::setHighDpiScaleFactorRoundingPolicy(Qt::HighDpiScaleFactorRoundingPolicy::PassThrough);
 
     QApplication app(argc, argv);
+    // Placeholders in a muted colour of their own (a style sheet cannot).
+    Theme::applyPalette();
 
     // The lock decides who runs; the message only brings the running copy to
     // the front. A copy that holds the lock but does not answer (busy, or

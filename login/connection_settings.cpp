@@ -2,6 +2,7 @@
 #include "ui_connection_settings.h"
 
 #include "app/commonlyused.h"
+#include "login/login_interface.h"
 #include "login/loginfiles.h"
 #include "netmodule/discoverycodec.h"
 #include "netmodule/modulesearch.h"
@@ -11,6 +12,7 @@
 #include "widgets/titlebar.h"
 #include "widgets/waiting_interface.h"
 
+#include <QApplication>
 #include <QDebug>
 #include <QFile>
 #include <QKeyEvent>
@@ -20,6 +22,7 @@
 #include <QPropertyAnimation>
 #include <QSerialPort>
 #include <QSerialPortInfo>
+#include <QStyleOptionComboBox>
 #include <QStyledItemDelegate>
 #include <QTimer>
 
@@ -33,6 +36,74 @@ Connection_Settings::PortLister &portLister()
 {
     static Connection_Settings::PortLister lister;
     return lister;
+}
+
+// The widest address the device and local address lists must show in full.
+const QString WidestAddress = QStringLiteral("255.255.255.255");
+
+// Width at which the combo's text field shows every sample and every item
+// in full, measured in the combo's own (style-sheet) font and box.
+int comboWidthFor(QComboBox *combo, QStringList samples)
+{
+    combo->ensurePolished();
+    for (int i = 0; i < combo->count(); ++i)
+        samples << combo->itemText(i);
+    const QFontMetrics metrics = combo->fontMetrics();
+    int textWidth = 0;
+    for (const QString &sample : qAsConst(samples))
+        textWidth = qMax(textWidth, metrics.horizontalAdvance(sample));
+    QStyleOptionComboBox option;
+    option.initFrom(combo);
+    option.editable = combo->isEditable();
+    option.frame = combo->hasFrame();
+    return combo->style()
+        ->sizeFromContents(QStyle::CT_ComboBox, &option, QSize(textWidth, metrics.height()), combo)
+        .width();
+}
+
+// Lays the dialog out for the texts of the current language: one label
+// column for the mode row and both pages, address lists wide enough for any
+// address, and the dialog as large as its contents need (never below its
+// design size). It also covers the login dialog it opens over, whose edges
+// and title bar would otherwise show around it.
+void fitToContents(QDialog *dialog, Ui::Connection_Settings *ui)
+{
+    const QList<QLabel *> labels{ui->label_communication, ui->label_desIpAddress, ui->label_LocalIpAddress,
+                                 ui->label_PassWord,      ui->label_UserName_2,   ui->label_PassWord_2};
+    int labelWidth = 0;
+    for (QLabel *label : labels) {
+        label->ensurePolished();
+        labelWidth = qMax(labelWidth, label->sizeHint().width());
+    }
+    for (QLabel *label : labels)
+        label->setMinimumWidth(labelWidth);
+
+    for (QComboBox *combo : {ui->comboBox_desIP, ui->comboBox_LocalIp})
+        combo->setMinimumWidth(comboWidthFor(combo, {WidestAddress}));
+    for (QComboBox *combo : {ui->comboBox, ui->comboBox_BaudRate})
+        combo->setMinimumWidth(comboWidthFor(combo, {}));
+    // A minimum width from the form would otherwise let the layout squeeze a
+    // button below its text.
+    for (QPushButton *button : {ui->pushButtonNetWorkSet, ui->pushButton_Login, ui->pushButton_Exit,
+                                ui->pushButton_Login2, ui->pushButton_Exit1}) {
+        button->ensurePolished();
+        button->setMinimumWidth(qMax(button->minimumWidth(), button->sizeHint().width()));
+    }
+
+    // The widgets are not shown yet, so their new minimums have not reached
+    // the layouts' cached sizes.
+    const QList<QLayout *> layouts = dialog->findChildren<QLayout *>();
+    for (QLayout *layout : layouts)
+        layout->invalidate();
+    dialog->layout()->activate();
+    QSize size = dialog->minimumSizeHint().expandedTo(
+        QSize(Connection_Settings::DialogWidth, Connection_Settings::DialogHeight));
+    const QWidgetList windows = QApplication::topLevelWidgets();
+    for (QWidget *window : windows) {
+        if (qobject_cast<Login_Interface *>(window) && window->isVisible())
+            size = size.expandedTo(window->size());
+    }
+    dialog->setFixedSize(size);
 }
 
 QList<LoginRules::PortDescription> systemPorts()
@@ -57,7 +128,6 @@ Connection_Settings::Connection_Settings(QWidget *parent)
     ui->setupUi(this);
     setCornerRadius(CornerRadius);
     setWindowTitle(tr("连接设置"));
-    setFixedSize(DialogWidth, DialogHeight);
     CommonlyUsed::Load_stylesheet(this, QStringLiteral(":/QSS/QSS/Login.qss"));
 
     for (QComboBox *combo : {ui->comboBox, ui->comboBox_desIP, ui->comboBox_LocalIp,
@@ -87,7 +157,8 @@ Connection_Settings::Connection_Settings(QWidget *parent)
 
     m_titleBar = new TitleBar(this);
     m_titleBar->setButtons(TitleBar::CloseButton);
-    m_titleBar->setFixedSize(DialogWidth, TitleBarHeight);
+    // Only the height is fixed: the bar follows the dialog's width.
+    m_titleBar->setFixedHeight(TitleBarHeight);
     m_titleBar->setTitleContent(tr("连接设置"));
     m_titleBar->setTitleIcon(QPixmap(customIcon ? iconFile : QStringLiteral("://image/trayIcon.png")));
     connect(m_titleBar, &TitleBar::send_close, this, [this] {
@@ -108,6 +179,7 @@ Connection_Settings::Connection_Settings(QWidget *parent)
     m_serialPort = new QSerialPort(this);
     ui->label_PassWord->hide();
     ui->lineEdit_Port->hide();
+    fitToContents(this, ui);
 
     connect(UdpCommunication::getInstance(), &UdpCommunication::setReceiveData, this,
             &Connection_Settings::getReceiveData);
@@ -186,6 +258,11 @@ void Connection_Settings::searchModules()
 void Connection_Settings::getReceiveData(QString receiveData)
 {
     const DiscoveryReply reply = DiscoveryCodec::decodeReplyHex(receiveData);
+    if (!reply.valid) {
+        // An empty entry would be chosen as device address and count as a duplicate.
+        qWarning().noquote() << QStringLiteral("module reply without address ignored: %1").arg(receiveData);
+        return;
+    }
     qInfo().noquote() << QStringLiteral("module found: IP %1 MAC %2 name %3 version %4")
                              .arg(reply.ip, reply.macText(), reply.name, reply.versionText());
     ui->comboBox_desIP->addItem(reply.ip);

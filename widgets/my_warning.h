@@ -5,8 +5,9 @@
 class QLabel;
 class QSequentialAnimationGroup;
 
-// The toast: a rounded message that slides up at the bottom right of its host
-// window, stays a moment and slides away again.
+// The toast: a rounded message that slides in at the bottom right of its host
+// window (or, when that would cover a button, at the nearest edge place that
+// covers none), stays a moment and slides away again.
 class My_Warning final : public QWidget
 {
     Q_OBJECT

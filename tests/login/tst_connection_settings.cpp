@@ -26,6 +26,7 @@ private slots:
 
     void serialOnlyDeviceType();
     void duplicateModulesRefused();
+    void repliesWithoutAddressIgnored();
     void sameSegmentRule_data();
     void sameSegmentRule();
     void emptyDeviceRefused();
@@ -35,6 +36,12 @@ private slots:
 
 private:
     Connection_Settings *makeDialog(int deviceType);
+    // No close sequence starts: the dialog is still shown after it would have ended.
+    bool staysOpen()
+    {
+        QSignalSpy finished(m_dialog.data(), &QDialog::finished);
+        return !finished.wait(Connection_Settings::CloseAnimationMs + 300) && m_dialog && m_dialog->isVisible();
+    }
     template <typename T> T *child(const char *name)
     {
         T *widget = m_dialog->findChild<T *>(QString::fromLatin1(name));
@@ -117,13 +124,27 @@ void tst_ConnectionSettings::duplicateModulesRefused()
     const QByteArray ip = QByteArray::fromHex("7f000001");
     m_discovery->setReplies({netModuleReply(mac, ip, "A", 1), netModuleReply(mac, ip, "B", 1)});
     makeDialog(1);
+    m_dialog->show();
     auto *devices = child<QComboBox>("comboBox_desIP");
     QTRY_COMPARE(items(devices), (QStringList{"127.0.0.1", "127.0.0.1"}));
     QSignalSpy tcp(m_dialog.data(), &Connection_Settings::Send_IsTCPConnection_Successful);
     child<QPushButton>("pushButton_Login")->click();
     QCOMPARE(m_dialog->lastToastText(), QStringLiteral("IP重复，请修改！"));
     QCOMPARE(tcp.count(), 0);
-    QVERIFY(m_dialog->isVisible() || !m_dialog.isNull());
+    QVERIFY(staysOpen());
+}
+
+void tst_ConnectionSettings::repliesWithoutAddressIgnored()
+{
+    const QByteArray full = netModuleReply(QByteArray::fromHex("0011223344aa"), QByteArray::fromHex("7f000001"), "A", 1);
+    m_discovery->setReplies({full.left(20), full.left(20), full.left(33), full});
+    makeDialog(1);
+    auto *devices = child<QComboBox>("comboBox_desIP");
+    QTRY_COMPARE(items(devices), QStringList{"127.0.0.1"});
+    QSignalSpy tcp(m_dialog.data(), &Connection_Settings::Send_IsTCPConnection_Successful);
+    child<QPushButton>("pushButton_Login")->click();
+    QCOMPARE(m_dialog->lastToastText(), QString());
+    QCOMPARE(tcp.count(), 1);
 }
 
 void tst_ConnectionSettings::sameSegmentRule_data()

@@ -10,6 +10,7 @@
 
 #include "app/commonlyused.h"
 #include "app/settingscatalogue.h"
+#include "app/theme_gui.h"
 #include "mainwindow/mainwindow.h"
 #include "resources/trivaneresources.h"
 
@@ -21,11 +22,14 @@ constexpr int ShotTypeDelayMs = 900;
 int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
+    Theme::applyPalette();
     Trivane::initResources();
     QCommandLineParser parser;
     parser.addHelpOption();
     parser.addOption({"shot", "Save a picture of the console page to <png> and quit.", "png"});
     parser.addOption({"command", "Command typed into the console.", "text", "(get,sw)"});
+    parser.addOption({"settle", "Milliseconds between typing and the picture (the first heartbeat "
+                                "answers 6 s after the start).", "ms", QString::number(ShotSettleMs)});
     parser.process(app);
 
     MainWindow *window = MainWindow::getInstance();
@@ -46,6 +50,8 @@ int main(int argc, char *argv[])
     frame.moveCenter(area.center());
     window->setGeometry(frame);
     window->show();
+    if (mode == QLatin1String("SerialPort") || mode == QLatin1String("TCP"))
+        window->startHeartbeat();
 
     const QString shot = parser.value("shot");
     if (!shot.isEmpty()) {
@@ -55,7 +61,7 @@ int main(int argc, char *argv[])
             window->findChild<QLineEdit *>("lineEdit_SendData")->setText(parser.value("command"));
             window->findChild<QPushButton *>("pushButton_SendIP")->click();
         });
-        QTimer::singleShot(ShotTypeDelayMs + ShotSettleMs, window, [window, shot] {
+        QTimer::singleShot(ShotTypeDelayMs + parser.value("settle").toInt(), window, [window, shot] {
             window->grab().save(shot);
             QCoreApplication::quit();
         });

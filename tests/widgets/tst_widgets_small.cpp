@@ -8,12 +8,28 @@
 #include "widgets/projectlistwidget.h"
 #include "widgets/qtlineedit.h"
 
+#include <QApplication>
 #include <QLabel>
 #include <QMimeData>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QSlider>
 #include <QTest>
+
+namespace {
+// Shows window and makes it the active window, as a window manager would. A
+// bare X server never activates a window, so Qt is told directly once the
+// window is on screen; keys and focus then behave as on a desktop.
+bool showActive(QWidget &window)
+{
+    window.show();
+    if (!QTest::qWaitForWindowExposed(&window))
+        return false;
+    if (QApplication::activeWindow() != &window)
+        QApplication::setActiveWindow(&window);
+    return QApplication::activeWindow() == &window;
+}
+} // namespace
 
 class TestWidgetsSmall : public QObject
 {
@@ -56,9 +72,9 @@ void TestWidgetsSmall::lineEditKeys()
     QFETCH(int, state);
     QWidget window;
     auto *edit = new MyLineEdit(&window);
-    window.show();
-    QVERIFY(QTest::qWaitForWindowActive(&window));
+    QVERIFY(showActive(window));
     edit->setFocus();
+    QVERIFY(edit->hasFocus());
     QSignalSpy spy(edit, &MyLineEdit::renamefinished);
     QTest::keyClick(edit, Qt::Key(key));
     QVERIFY(spy.count() >= 1);
@@ -89,13 +105,14 @@ void TestWidgetsSmall::toolButtonRename()
     auto *button = new my_ToolButton(&window);
     button->setText(QStringLiteral("HDMI-1"));
     button->resize(120, 60);
-    window.show();
-    QVERIFY(QTest::qWaitForWindowActive(&window));
+    QVERIFY(showActive(window));
 
     QSignalSpy opened(button, &my_ToolButton::sendLineEdit);
     QSignalSpy renamed(button, &my_ToolButton::send_Input_signal);
     QTest::mouseDClick(button, Qt::LeftButton);
     QCOMPARE(opened.count(), 1);
+    // The editor holds the focus, so hiding it below is a real focus loss.
+    QVERIFY(button->editor()->hasFocus());
     QCOMPARE(opened.at(0).at(0).value<my_ToolButton *>(), button);
     QCOMPARE(opened.at(0).at(2).toInt(), 1);
     QVERIFY(button->editor()->isVisible());
@@ -114,8 +131,7 @@ void TestWidgetsSmall::toolButtonCancelAndAmpersand()
     QWidget window;
     auto *button = new my_ToolButton(&window);
     button->setText(QStringLiteral("HDMI-2"));
-    window.show();
-    QVERIFY(QTest::qWaitForWindowActive(&window));
+    QVERIFY(showActive(window));
     QSignalSpy renamed(button, &my_ToolButton::send_Input_signal);
 
     button->startRename();

@@ -88,6 +88,8 @@ int main(int argc, char **argv)
     My_Warning::showMessage(window, QStringLiteral("设备处于待机中!"), My_Warning::failureStyle());
     wait(My_Warning::SlideMs + 50);
     shoot(QStringLiteral("toast-error"), area);
+    // The toast slides away before the next picture.
+    wait(My_Warning::SlideMs);
 
     auto *question = new Inquiry_Tips(window);
     question->setKey(QStringLiteral("close_window"));
