@@ -107,6 +107,17 @@
     </message>
 </context>
 <context>
+    <name>LoginFiles</name>
+    <message>
+        <source>账号文件已损坏或无法读取：%1</source>
+        <translation>The account file is damaged or unreadable: %1</translation>
+    </message>
+    <message>
+        <source>账号文件无法写入：%1</source>
+        <translation>The account file cannot be written: %1</translation>
+    </message>
+</context>
+<context>
     <name>Login_Interface</name>
     <message>
         <source>用户登录</source>
@@ -387,6 +398,38 @@
         <source>修改成功，重启后生效！</source>
         <translation>Modification successful. It will take effect after restart!</translation>
     </message>
+    <message>
+        <source>…… %1 行未显示：数据来得比控制台显示得快</source>
+        <translation>… %1 lines not shown: they came faster than the console can show them</translation>
+    </message>
+    <message>
+        <source>……（共 %1 个字符，只显示前 %2 个）</source>
+        <translation>… (%1 characters in all, the first %2 shown)</translation>
+    </message>
+    <message>
+        <source>指令含有设备无法识别的字符！</source>
+        <translation>The command holds characters the device cannot read!</translation>
+    </message>
+    <message>
+        <source> 连接状态: 设备无应答（TCP）</source>
+        <translation> TCP: device not answering</translation>
+    </message>
+    <message>
+        <source> 连接状态: 设备无应答（串口）</source>
+        <translation> Serial port: device not answering</translation>
+    </message>
+    <message>
+        <source> 连接状态: 等待设备应答（TCP）</source>
+        <translation> TCP: waiting for the device</translation>
+    </message>
+    <message>
+        <source> 连接状态: 等待设备应答（串口）</source>
+        <translation> Serial port: waiting for the device</translation>
+    </message>
+    <message>
+        <source> 连接状态: 已断开（TCP）</source>
+        <translation> TCP Disconnected</translation>
+    </message>
 </context>
 <context>
     <name>Modify_User</name>
@@ -440,15 +483,11 @@
     </message>
     <message>
         <source>新密码不能和旧密码一样！</source>
-        <translation>New password is same as  old password!</translation>
+        <translation>The new password is the same as the old one!</translation>
     </message>
     <message>
         <source>确认密码和新密码不一样！</source>
-        <translation>Password is different from  new password!</translation>
-    </message>
-    <message>
-        <source>保存失败！</source>
-        <translation>Save failed!</translation>
+        <translation>The confirmation differs from the new password!</translation>
     </message>
 </context>
 <context>

@@ -107,6 +107,17 @@
     </message>
 </context>
 <context>
+    <name>LoginFiles</name>
+    <message>
+        <source>账号文件已损坏或无法读取：%1</source>
+        <translation>帳號檔案已損壞或無法讀取：%1</translation>
+    </message>
+    <message>
+        <source>账号文件无法写入：%1</source>
+        <translation>帳號檔案無法寫入：%1</translation>
+    </message>
+</context>
+<context>
     <name>Login_Interface</name>
     <message>
         <source>用户登录</source>
@@ -387,6 +398,38 @@
         <source>修改成功，重启后生效！</source>
         <translation>修改成功，重啟後生效！</translation>
     </message>
+    <message>
+        <source>…… %1 行未显示：数据来得比控制台显示得快</source>
+        <translation>…… %1 行未顯示：資料來得比主控台顯示得快</translation>
+    </message>
+    <message>
+        <source>……（共 %1 个字符，只显示前 %2 个）</source>
+        <translation>……（共 %1 個字元，只顯示前 %2 個）</translation>
+    </message>
+    <message>
+        <source>指令含有设备无法识别的字符！</source>
+        <translation>指令含有裝置無法識別的字元！</translation>
+    </message>
+    <message>
+        <source> 连接状态: 设备无应答（TCP）</source>
+        <translation> 連線狀態: 裝置無應答（TCP）</translation>
+    </message>
+    <message>
+        <source> 连接状态: 设备无应答（串口）</source>
+        <translation> 連線狀態: 裝置無應答（串列埠）</translation>
+    </message>
+    <message>
+        <source> 连接状态: 等待设备应答（TCP）</source>
+        <translation> 連線狀態: 等待裝置應答（TCP）</translation>
+    </message>
+    <message>
+        <source> 连接状态: 等待设备应答（串口）</source>
+        <translation> 連線狀態: 等待裝置應答（串列埠）</translation>
+    </message>
+    <message>
+        <source> 连接状态: 已断开（TCP）</source>
+        <translation> 連線狀態: 已斷開（TCP）</translation>
+    </message>
 </context>
 <context>
     <name>Modify_User</name>
@@ -445,10 +488,6 @@
     <message>
         <source>确认密码和新密码不一样！</source>
         <translation>確認密碼和新密碼不一樣！</translation>
-    </message>
-    <message>
-        <source>保存失败！</source>
-        <translation>儲存失敗！</translation>
     </message>
 </context>
 <context>
