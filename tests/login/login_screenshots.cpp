@@ -6,7 +6,8 @@
 //       needs a real display (xvfb-run -a -s "-screen 0 1366x768x24"): the
 //       whole screen with the connection dialog as opened over the login
 //       dialog, named after the language and the screen size, e.g.
-//       connection-english-1366x768.png; for English also the login and the
+//       connection-english-1366x768.png, and the module search opened from
+//       it (search-module-english-1366x768.png); for English also the login and the
 //       Modify User dialog with a toast (login-toast-english.png,
 //       modify-user-toast-english.png)
 #include "app/commonlyused.h"
@@ -16,6 +17,7 @@
 #include "login/login_interface.h"
 #include "login/loginfiles.h"
 #include "login/modify_user.h"
+#include "netmodule/searchmodule.h"
 #include "netmodule/udpcommunication.h"
 #include "resources/trivaneresources.h"
 #include "tests/support/sim_process.h"
@@ -28,6 +30,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScreen>
+#include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTimer>
 
@@ -120,6 +123,30 @@ int screenShots(const QString &outDir, const QString &language)
         waitMs(200);
         shot = grabAround({}, outDir + QStringLiteral("/connection-") + suffix);
         qInfo() << "devices:" << found << "connection" << dialog->size() << "login" << login->size();
+        // The module search opened from it: the module found, its address
+        // settings read over TCP.
+        QTimer searchPoll;
+        bool searched = false;
+        QObject::connect(&searchPoll, &QTimer::timeout, [&] {
+            auto *search = qobject_cast<SearchModule *>(QApplication::activeModalWidget());
+            if (!search)
+                return;
+            if (!searched) {
+                searched = true;
+                search->findChild<QPushButton *>(QStringLiteral("pushButtonSearch"))->click();
+            }
+            if (search->findChild<QTableWidget *>(QStringLiteral("tableWidget"))->rowCount() == 0)
+                return;
+            searchPoll.stop();
+            search->findChild<QPushButton *>(QStringLiteral("pushButtonAdvanced"))->click();
+            search->tableWidgetCellClicked(0, 1);
+            waitMs(SettleMs);
+            grabAround({search}, outDir + QStringLiteral("/search-module-") + suffix);
+            search->reject();
+        });
+        searchPoll.start(50);
+        dialog->findChild<QPushButton *>(QStringLiteral("pushButtonNetWorkSet"))->click();
+        searchPoll.stop();
         dialog->reject();
     });
     poll.start(50);
@@ -171,6 +198,8 @@ int main(int argc, char *argv[])
         qCritical() << "simulator:" << sim.errorText();
         return 1;
     }
+    // The module's address settings are read from the simulator's port.
+    qputenv("TRIVANE_MODULE_TCP_PORT", QByteArray::number(sim.tcpPort()));
     UdpCommunication::getInstance()->setLocalPort(0);
     UdpCommunication::getInstance()->setDestinationPort(sim.udpPort());
 
