@@ -29,6 +29,12 @@
 
 namespace {
 
+QString rectText(const QRect &r)
+{
+    return QStringLiteral("(%1,%2 %3x%4)").arg(r.x()).arg(r.y()).arg(r.width()).arg(r.height());
+}
+
+
 const QString WidestAddress = QStringLiteral("255.255.255.255");
 
 QString describe(const QWidget *widget)
@@ -77,7 +83,7 @@ QStringList cutTexts(QWidget *window)
         const QRect inWindow(widget->mapTo(window, QPoint(0, 0)), widget->size());
         if (!window->rect().contains(inWindow)) {
             problems << QStringLiteral("%1 reaches outside the window: %2").arg(describe(widget)).arg(
-                QString::fromLatin1(QTest::toString(inWindow)));
+                rectText(inWindow));
         }
         for (const auto &other : qAsConst(placed)) {
             if (other.second.intersects(inWindow) && !other.first->isAncestorOf(widget) && !widget->isAncestorOf(other.first))
@@ -167,12 +173,12 @@ void checkToast(QWidget *window, const QString &text, QStringList *problems)
     }
     slide->setCurrentTime(My_Warning::SlideMs);
     const QRect shown = toast->geometry();
-    const QString where = QStringLiteral("toast \"%1\" at %2").arg(text, QString::fromLatin1(QTest::toString(shown)));
+    const QString where = QStringLiteral("toast \"%1\" at %2").arg(text, rectText(shown));
     if (!window->rect().contains(shown))
         *problems << where + QStringLiteral(" reaches outside the window");
     for (const QRect &button : visibleButtons(window)) {
         if (shown.intersects(button))
-            *problems << where + QStringLiteral(" covers a button at ") + QString::fromLatin1(QTest::toString(button));
+            *problems << where + QStringLiteral(" covers a button at ") + rectText(button);
     }
     QLabel *label = toast->label();
     const QRect needed =
