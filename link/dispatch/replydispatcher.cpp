@@ -1,5 +1,7 @@
 #include "link/dispatch/replydispatcher.h"
 
+#include "app/logpreview.h"
+
 #include <QDebug>
 #include <QPointer>
 #include <QStringList>
@@ -451,7 +453,8 @@ void ReplyDispatcher::networkSettings(const QString &work, bool &holdHeartbeat)
         return;
     const auto parsed = parseIpv4(fields.address.value_or(QString()));
     if (!parsed) {
-        qWarning().noquote() << "network change confirmed with an unusable address:" << fields.address.value_or(QString());
+        qWarning().noquote() << "network change confirmed with an unusable address:"
+                             << LogPreview::cut(fields.address.value_or(QString()));
         return;
     }
     // Stored as plain decimal octets: a leading zero would later read as octal.
