@@ -38,7 +38,11 @@ private:
 
 // What the design promises: a period of 5 s and the check 2.5 s after it.
 static constexpr int NoticeBoundMs = MainWindow::HeartbeatPeriodMs + MainWindow::HeartbeatCheckMs;
-static constexpr int SlackMs = 400;
+// The last answer's quiet period comes on top of the bound.
+static constexpr int SlackMs = DeviceLink::TcpQuietMs + 400;
+// Arrivals are seen by asking the simulator, which takes its own time on a
+// loaded machine.
+static constexpr int ArrivalSlackMs = 800;
 
 void TestHeartbeatE2E::initTestCase()
 {
@@ -101,7 +105,7 @@ void TestHeartbeatE2E::firstAfterStartThenEveryPeriod()
 
     w->startHeartbeat();
     const qint64 first = msUntil([this] { return heartbeatsSent() >= 1; }, MainWindow::HeartbeatStartMs + 2000);
-    QVERIFY2(first >= MainWindow::HeartbeatStartMs - 100 && first <= MainWindow::HeartbeatStartMs + SlackMs,
+    QVERIFY2(first >= MainWindow::HeartbeatStartMs - 100 && first <= MainWindow::HeartbeatStartMs + ArrivalSlackMs,
              qPrintable(QString::number(first)));
     // Its answer derives the model and proves the link.
     QTRY_VERIFY(w->modelApplied);
@@ -110,7 +114,7 @@ void TestHeartbeatE2E::firstAfterStartThenEveryPeriod()
 
     const qint64 second = msUntil([this] { return heartbeatsSent() >= 2; }, MainWindow::HeartbeatPeriodMs + 2000);
     qInfo("first heartbeat %lld ms after the start, the next %lld ms later", first, second);
-    QVERIFY2(second >= MainWindow::HeartbeatPeriodMs - 300 && second <= MainWindow::HeartbeatPeriodMs + SlackMs,
+    QVERIFY2(second >= MainWindow::HeartbeatPeriodMs - 300 && second <= MainWindow::HeartbeatPeriodMs + ArrivalSlackMs,
              qPrintable(QString::number(second)));
 }
 

@@ -445,8 +445,9 @@ void TestLinkE2E::connectWaitKeepsWindowLive()
     ticker.stop();
     QCOMPARE(w->tcpRetryCount, retries + 1);
     QVERIFY2(waited >= 2500 && waited < 4500, qPrintable(QString::number(waited)));
-    // The event loop ran all along: one tick per 50 ms, give or take.
-    QVERIFY2(ticks >= int(waited / 50) - 10, qPrintable(QStringLiteral("%1 ticks in %2 ms").arg(ticks).arg(waited)));
+    // The event loop ran all along (a blocked wait gives no tick at all); a
+    // loaded machine may lose some ticks, never most of them.
+    QVERIFY2(ticks >= int(waited / 100), qPrintable(QStringLiteral("%1 ticks in %2 ms").arg(ticks).arg(waited)));
     qDeleteAll(fillers);
     ::close(listener);
     w->setPort_Number(port);
