@@ -37,18 +37,9 @@ const QString AmberStatus = QStringLiteral("font-size:18px; color: rgb(180, 95, 
 bool holdsSignalStatus(const QString &text)
 {
     const auto status = Protocol::findSignalStatus(text);
-    return status && status->inputs.size() >= Protocol::MinPorts && status->inputs.size() <= Protocol::MaxPorts
-           && status->outputs.size() >= Protocol::MinPorts && status->outputs.size() <= Protocol::MaxPorts;
+    return status && status->countsInRange();
 }
 
-bool isBlank(const QString &text)
-{
-    for (const QChar c : text) {
-        if (!c.isSpace())
-            return false;
-    }
-    return true;
-}
 } // namespace
 
 // Cuts the heartbeat's signal-status answer out of the received text and
@@ -391,7 +382,7 @@ void MainWindow::onReciverTimerTimeOut()
     QString raw;
     QString reply;
     m_link->takeReply(&raw, &reply);
-    if (isBlank(raw)) {
+    if (raw.trimmed().isEmpty()) {
         // A stray line break is no reply: nothing to show, dispatch or count.
         if (!m_replyOutstanding)
             linkBusy = false;

@@ -364,8 +364,7 @@ ReplyDispatcher::Flow ReplyDispatcher::signalStatus(QString &work)
         return Flow::Continue;
     const int inputs = status->inputs.size();
     const int outputs = status->outputs.size();
-    if (inputs < Protocol::MinPorts || inputs > Protocol::MaxPorts || outputs < Protocol::MinPorts
-        || outputs > Protocol::MaxPorts) {
+    if (!status->countsInRange()) {
         qDebug() << "signal status with port counts out of range:" << inputs << outputs;
         return Flow::End;
     }

@@ -357,6 +357,12 @@ QVector<bool> parsePortStatus(const QString &value)
     return ports;
 }
 
+bool SignalStatus::countsInRange() const
+{
+    return inputs.size() >= MinPorts && inputs.size() <= MaxPorts && outputs.size() >= MinPorts
+           && outputs.size() <= MaxPorts;
+}
+
 std::optional<SignalStatus> findSignalStatus(const QString &text, int from)
 {
     // Both values must be runs of Y/N: free text that happens to hold the

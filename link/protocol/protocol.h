@@ -216,6 +216,8 @@ struct SignalStatus
     QString channel;
     QVector<bool> inputs;
     QVector<bool> outputs;
+    // Port counts a device can have (MinPorts..MaxPorts each).
+    bool countsInRange() const;
 };
 std::optional<SignalStatus> findSignalStatus(const QString &text, int from = 0);
 // The text with every signal-status answer cut out.
