@@ -33,6 +33,22 @@ QByteArray exchange(QIODevice &port, const QByteArray &request, int timeoutMs = 
     return answer;
 }
 
+// Reads what arrives until `oks` answers have ended with their "ok" line: the
+// answers the device sends unasked, or an answer led by another one.
+QByteArray collect(QIODevice &port, int oks, int timeoutMs = AnswerTimeoutMs)
+{
+    QByteArray data;
+    QElapsedTimer clock;
+    clock.start();
+    while (data.count("ok\r\n") < oks && clock.elapsed() < timeoutMs) {
+        if (!port.bytesAvailable()
+            && !port.waitForReadyRead(int(qMax<qint64>(1, timeoutMs - clock.elapsed()))))
+            break;
+        data += port.readAll();
+    }
+    return data;
+}
+
 } // namespace
 
 class TestSim final : public QObject
@@ -50,6 +66,11 @@ private slots:
     void answers_data();
     void answers();
     void routingPersistsAcrossConnections();
+    void scenesKeepRoutingAcrossModelChange();
+    void panelKeysAnnounceToEveryClient();
+    void routeAndRecallStopPolling();
+    void pollingFollowsListAndInterval();
+    void inputResolutionsFollowSignal();
     void splitFaultDeliversChunks();
     void silenceAndRecovery();
     void firmwareTransferAcknowledgesPackets();
@@ -75,6 +96,10 @@ void TestSim::answers_data()
                                  << QByteArray("HDMI Matrix\r\nsystemon\r\nunlock\r\nok\r\n");
     QTest::newRow("empty polling list")
         << "4x4" << QByteArray("(scene,list,0)") << QByteArray("scenepollinglistempty\r\nok\r\n");
+    QTest::newRow("polling list in order")
+        << "4x4" << QByteArray("(scene,list,4,2,7)") << QByteArray("scenepollinglist4,2,7\r\nok\r\n");
+    QTest::newRow("polling time beyond the request range")
+        << "4x4" << QByteArray("(scene,time,3601)") << QByteArray("err\r\n");
     QTest::newRow("subtitle keeps text")
         << "4x4" << QByteArray("(set,osd,2,1,3,4,Merry Christmas)")
         << QByteArray("input2osd:enable,pos:3,color:blue,string:Merry Christmas,ok\r\n");
@@ -120,6 +145,158 @@ void TestSim::routingPersistsAcrossConnections()
     QCOMPARE(exchange(second, "(get,sw)"), QByteArray("out1in1\r\nout2in3\r\nout3in3\r\nout4in4\r\nok\r\n"));
     QCOMPARE(sim.state().value(QStringLiteral("scenes")), QStringLiteral("5"));
     QVERIFY(sim.history().contains(QStringLiteral("(scene,call,5)")));
+}
+
+void TestSim::scenesKeepRoutingAcrossModelChange()
+{
+    SimProcess sim;
+    QVERIFY2(sim.start({ QStringLiteral("--model"), QStringLiteral("4x4") }), qPrintable(sim.errorText()));
+    QTcpSocket socket;
+    QVERIFY(connectTcp(socket, sim));
+    QCOMPARE(exchange(socket, "(sw,3,2)"), QByteArray("out2in3\r\nok\r\n"));
+    QCOMPARE(exchange(socket, "(scene,save,5)"), QByteArray("scene5saved\r\nok\r\n"));
+    QCOMPARE(exchange(socket, "(sw,1,a)").count("in1"), 4);
+    bool ok = false;
+    sim.command(QStringLiteral("set model 8x8"), &ok);
+    QVERIFY(ok);
+    QCOMPARE(exchange(socket, "(scene,call,5)"), QByteArray("scene5called\r\nok\r\n"));
+    // The stored outputs come back; the new ones take their default inputs.
+    QCOMPARE(sim.state().value(QStringLiteral("route")), QStringLiteral("1,3,3,4,5,6,7,8"));
+    QCOMPARE(exchange(socket, "(scene,del,5)"), QByteArray("scene5deleted\r\nok\r\n"));
+    QCOMPARE(exchange(socket, "(scene,call,5)"), QByteArray("scene5isnotready\r\nok\r\n"));
+}
+
+void TestSim::panelKeysAnnounceToEveryClient()
+{
+    SimProcess sim;
+    QVERIFY2(sim.start({ QStringLiteral("--model"), QStringLiteral("4x2") }), qPrintable(sim.errorText()));
+    QTcpSocket first;
+    QTcpSocket second;
+    QVERIFY(connectTcp(first, sim));
+    QVERIFY(connectTcp(second, sim));
+    QTRY_COMPARE_WITH_TIMEOUT(
+        sim.state().value(QStringLiteral("clients")), QStringLiteral("2"), AnswerTimeoutMs);
+    const QList<QPair<QString, QByteArray>> keys = {
+        { QStringLiteral("panel route 3 2"), "out2in3\r\nok\r\n" },
+        { QStringLiteral("panel save 9"), "scene9saved\r\nok\r\n" },
+        { QStringLiteral("panel route 4 a"), "out1in4\r\nout2in4\r\nok\r\n" },
+        { QStringLiteral("panel polling on"), "scenepollingenable\r\nok\r\n" },
+        // A key pressed while polling runs ends it first.
+        { QStringLiteral("panel route 1 1"), "scenepollingdisable\r\nok\r\nout1in1\r\nok\r\n" },
+        { QStringLiteral("panel clear 9"), "scene9deleted\r\nok\r\n" },
+        { QStringLiteral("panel polling off"), "scenepollingdisable\r\nok\r\n" },
+    };
+    for (const auto &key : keys) {
+        bool ok = false;
+        sim.command(key.first, &ok);
+        QVERIFY2(ok, qPrintable(key.first));
+        const int oks = key.second.count("ok\r\n");
+        QCOMPARE(collect(first, oks), key.second);
+        QCOMPARE(collect(second, oks), key.second);
+    }
+    const auto state = sim.state();
+    QCOMPARE(state.value(QStringLiteral("route")), QStringLiteral("1,4"));
+    QCOMPARE(state.value(QStringLiteral("scenes")), QString());
+    QCOMPARE(state.value(QStringLiteral("polling")), QStringLiteral("0"));
+    for (const char *bad : { "panel route 5 1", "panel route 1 3", "panel route 1 0", "panel save 33",
+             "panel time 0", "panel polling maybe" }) {
+        bool ok = true;
+        sim.command(QString::fromLatin1(bad), &ok);
+        QVERIFY2(!ok, bad);
+    }
+    QVERIFY(!first.waitForReadyRead(NoAnswerMs));
+}
+
+void TestSim::routeAndRecallStopPolling()
+{
+    SimProcess sim;
+    QVERIFY2(sim.start({ QStringLiteral("--model"), QStringLiteral("8x8") }), qPrintable(sim.errorText()));
+    QTcpSocket socket;
+    QVERIFY(connectTcp(socket, sim));
+    QCOMPARE(exchange(socket, "(scene,save,1)"), QByteArray("scene1saved\r\nok\r\n"));
+    QCOMPARE(exchange(socket, "(scene,polling,1)"), QByteArray("scenepollingenable\r\nok\r\n"));
+    socket.write("(sw,3,5)");
+    QByteArray answer = collect(socket, 2);
+    QCOMPARE(answer, QByteArray("scenepollingdisable\r\nok\r\nout5in3\r\nok\r\n"));
+    QCOMPARE(answer.replace("\r\n", ""), QByteArray("scenepollingdisableokout5in3ok"));
+    QCOMPARE(sim.state().value(QStringLiteral("polling")), QStringLiteral("0"));
+    QCOMPARE(exchange(socket, "(sw,2,a)").left(9), QByteArray("out1in2\r\n"));
+
+    QCOMPARE(exchange(socket, "(scene,polling,1)"), QByteArray("scenepollingenable\r\nok\r\n"));
+    socket.write("(scene,call,1)");
+    QCOMPARE(collect(socket, 2), QByteArray("scenepollingdisable\r\nok\r\nscene1called\r\nok\r\n"));
+    QCOMPARE(sim.state().value(QStringLiteral("route")), QStringLiteral("1,2,3,4,5,6,7,8"));
+
+    QCOMPARE(exchange(socket, "(scene,polling,1)"), QByteArray("scenepollingenable\r\nok\r\n"));
+    QCOMPARE(exchange(socket, "(scene,polling,0)"), QByteArray("scenepollingdisable\r\nok\r\n"));
+    QVERIFY(!socket.waitForReadyRead(NoAnswerMs));
+}
+
+void TestSim::pollingFollowsListAndInterval()
+{
+    constexpr int IntervalMs = 1000;
+    SimProcess sim;
+    QVERIFY2(sim.start({ QStringLiteral("--model"), QStringLiteral("4x4") }), qPrintable(sim.errorText()));
+    QTcpSocket socket;
+    QVERIFY(connectTcp(socket, sim));
+    QCOMPARE(exchange(socket, "(sw,2,a)").count("in2"), 4);
+    QCOMPARE(exchange(socket, "(scene,save,2)"), QByteArray("scene2saved\r\nok\r\n"));
+    QCOMPARE(exchange(socket, "(sw,1,a)").count("in1"), 4);
+    QCOMPARE(exchange(socket, "(scene,list,7,2)"), QByteArray("scenepollinglist7,2\r\nok\r\n"));
+    // Scene 7 is not stored: every step lands on scene 2.
+    bool ok = false;
+    for (int step = 0; step < 2; ++step) {
+        sim.command(QStringLiteral("poll tick"), &ok);
+        QVERIFY(ok);
+        QCOMPARE(collect(socket, 1), QByteArray("scenepolling2called\r\nok\r\n"));
+    }
+    QCOMPARE(sim.state().value(QStringLiteral("route")), QStringLiteral("2,2,2,2"));
+
+    // The front panel sets intervals the request range refuses.
+    for (const int seconds : { 2, 5000 }) {
+        sim.command(QStringLiteral("panel time %1").arg(seconds), &ok);
+        QVERIFY(ok);
+        QCOMPARE(exchange(socket, "(scene,gettime)"),
+            QStringLiteral("scenepollingtime%1s\r\nok\r\n").arg(seconds).toLatin1());
+    }
+    QVERIFY(!socket.waitForReadyRead(NoAnswerMs));
+
+    sim.command(QStringLiteral("panel time 1"), &ok);
+    QVERIFY(ok);
+    QCOMPARE(exchange(socket, "(scene,polling,1)"), QByteArray("scenepollingenable\r\nok\r\n"));
+    QElapsedTimer clock;
+    clock.start();
+    QCOMPARE(collect(socket, 1, 3 * IntervalMs), QByteArray("scenepolling2called\r\nok\r\n"));
+    QVERIFY2(clock.elapsed() >= IntervalMs * 8 / 10, qPrintable(QString::number(clock.elapsed())));
+
+    QCOMPARE(exchange(socket, "(scene,list,0)"), QByteArray("scenepollinglistempty\r\nok\r\n"));
+    QCOMPARE(sim.state().value(QStringLiteral("polllist")), QString());
+    QVERIFY(!socket.waitForReadyRead(IntervalMs * 3 / 2));
+}
+
+void TestSim::inputResolutionsFollowSignal()
+{
+    SimProcess sim;
+    QVERIFY2(sim.start({ QStringLiteral("--model"), QStringLiteral("4x4") }), qPrintable(sim.errorText()));
+    bool ok = false;
+    sim.command(QStringLiteral("set res 3 3840x2160@30Hz"), &ok);
+    QVERIFY(ok);
+    for (const char *bad : { "set res 5 1280x720@60Hz", "set res 0 1280x720@60Hz", "set res 2 1920 x 1080",
+             "set res 2 1920,1080", "set res 2" }) {
+        sim.command(QString::fromLatin1(bad), &ok);
+        QVERIFY2(!ok, bad);
+    }
+    QTcpSocket socket;
+    QVERIFY(connectTcp(socket, sim));
+    QCOMPARE(exchange(socket, "(get,i.res,0)"),
+        QByteArray("in1res1920x1080@60Hz\r\nin2res1920x1080@60Hz\r\nin3res3840x2160@30Hz\r\n"
+                   "in4res1920x1080@60Hz\r\nok\r\n"));
+    sim.command(QStringLiteral("set status in YYNY"), &ok);
+    QVERIFY(ok);
+    QCOMPARE(exchange(socket, "(get,i.res,3)"), QByteArray("in3res0x0@0Hz\r\nok\r\n"));
+    // The source keeps its resolution while its signal is away.
+    QCOMPARE(sim.state().value(QStringLiteral("ires")),
+        QStringLiteral("1920x1080@60Hz,1920x1080@60Hz,3840x2160@30Hz,1920x1080@60Hz"));
 }
 
 void TestSim::splitFaultDeliversChunks()

@@ -33,6 +33,12 @@
 //   send <hex>                sendtext scenepolling3called\r\nok\r\n
 //   discovery add mac=.. ip=.. name=.. version=..      discovery dup on
 //   pty down | pty up         history | history clear  poll tick
+//   set res 3 3840x2160@30Hz  (resolution of input 3 while it has a signal)
+// Front-panel keys; the device announces each result unasked to every client:
+//   panel route <input> <output>|a   (routing lines + ok; stops polling first)
+//   panel save|clear <scene>          (scene<n>saved|deleted + ok)
+//   panel polling on|off              (scenepollingenable|disable + ok)
+//   panel time <seconds>              (any interval from 1, no announcement)
 //
 // The process is killed when the object is destroyed.
 class SimProcess final : public QObject

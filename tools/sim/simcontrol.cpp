@@ -25,6 +25,14 @@ bool byteCount(const QString &word, int max, int *bytes)
     return ok && *bytes > 0 && *bytes <= max;
 }
 
+// A whole decimal number, nothing else.
+bool integer(const QString &word, int *value)
+{
+    bool ok = false;
+    *value = word.toInt(&ok);
+    return ok && !word.startsWith(QLatin1Char('+'));
+}
+
 bool onOff(const QString &word, bool *on)
 {
     if (word == QLatin1String("on"))
@@ -142,6 +150,8 @@ QString SimControl::execute(const QString &line, QStringList *output)
         return set(words, line);
     if (command == QLatin1String("discovery"))
         return discovery(words, line);
+    if (command == QLatin1String("panel"))
+        return panel(words);
     if (command == QLatin1String("state")) {
         *output << m_device->stateLines();
         *output << QStringLiteral("clients=%1").arg(m_server->clientCount());
@@ -305,6 +315,12 @@ QString SimControl::set(const QStringList &words, const QString &line)
                                                                            : QStringLiteral("bad address");
     if (what == QLatin1String("version"))
         return m_device->setVersion(value, words.value(3)) ? QString() : QStringLiteral("bad version");
+    if (what == QLatin1String("res")) {
+        int input = 0;
+        if (!integer(value, &input) || !m_device->setInputResolution(input, rest(line, 3)))
+            return QStringLiteral("set res <input> <text without blanks or commas>");
+        return {};
+    }
     if (what == QLatin1String("hdcp")) {
         bool on = false;
         if (!onOff(words.value(3), &on) || !m_device->setHdcp(value.toInt(), on))
@@ -344,4 +360,38 @@ QString SimControl::discovery(const QStringList &words, const QString &line)
         return {};
     }
     return QStringLiteral("discovery add|addraw|clear|dup");
+}
+
+QString SimControl::panel(const QStringList &words)
+{
+    const QString key = words.value(1);
+    const QString value = words.value(2);
+    int number = 0;
+    if (key == QLatin1String("route") && words.size() == 4) {
+        int output = 0;
+        const bool all = words[3] == QLatin1String("a");
+        if (!integer(value, &number) || (!all && (!integer(words[3], &output) || output < 1))
+            || !m_device->panelRoute(number, output))
+            return QStringLiteral("panel route <input> <output>|a");
+        return {};
+    }
+    if ((key == QLatin1String("save") || key == QLatin1String("clear")) && words.size() == 3) {
+        const bool save = key == QLatin1String("save");
+        if (!integer(value, &number) || !(save ? m_device->panelSave(number) : m_device->panelClear(number)))
+            return QStringLiteral("panel save|clear <scene 1..%1>").arg(SimDevice::SceneCount);
+        return {};
+    }
+    if (key == QLatin1String("polling") && words.size() == 3) {
+        bool on = false;
+        if (!onOff(value, &on))
+            return QStringLiteral("panel polling on|off");
+        m_device->panelPolling(on);
+        return {};
+    }
+    if (key == QLatin1String("time") && words.size() == 3) {
+        if (!integer(value, &number) || !m_device->panelTime(number))
+            return QStringLiteral("panel time <seconds 1..%1>").arg(SimDevice::MaxPanelPollSeconds);
+        return {};
+    }
+    return QStringLiteral("panel route|save|clear|polling|time");
 }

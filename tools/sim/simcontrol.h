@@ -31,6 +31,7 @@ private:
     QString fault(const QStringList &words);
     QString set(const QStringList &words, const QString &line);
     QString discovery(const QStringList &words, const QString &line);
+    QString panel(const QStringList &words);
 
     SimDevice *m_device;
     SimServer *m_server;

@@ -64,6 +64,9 @@ SimDevice::SimDevice(QObject *parent)
 {
     m_pollTimer.setTimerType(Qt::PreciseTimer);
     connect(&m_pollTimer, &QTimer::timeout, this, &SimDevice::pollTick);
+    // The sources stay what they are across model changes and factory resets.
+    for (int i = 0; i < MaxPorts; ++i)
+        m_inRes << A::InputSignalResolution;
     setModel(QStringLiteral("4x4"));
     m_type = deviceTypes().first();
     factoryReset();
@@ -109,9 +112,15 @@ void SimDevice::resizePorts()
         if (m_route[o] < 1 || m_route[o] > m_inputs)
             m_route[o] = o % m_inputs + 1;
     }
+    // Stored scenes keep their routing where the new size allows it.
     for (QVector<int> &scene : m_scenes) {
-        if (!scene.isEmpty())
-            scene = m_route;
+        if (scene.isEmpty())
+            continue;
+        scene.resize(m_outputs);
+        for (int o = 0; o < m_outputs; ++o) {
+            if (scene[o] < 1 || scene[o] > m_inputs)
+                scene[o] = o % m_inputs + 1;
+        }
     }
     m_inStatus = QString(m_inputs, QLatin1Char('Y'));
     m_outStatus = QString(m_outputs, QLatin1Char('Y'));
@@ -235,6 +244,17 @@ bool SimDevice::setHdcp(int output, bool on)
     return true;
 }
 
+bool SimDevice::setInputResolution(int input, const QString &text)
+{
+    // Printable ASCII without blanks (the receiver drops them) or commas (the
+    // state line lists the inputs with commas).
+    static const QRegularExpression valid(QStringLiteral("\\A[\\x21-\\x2b\\x2d-\\x7e]+\\z"));
+    if (input < 1 || input > m_inputs || text.size() > MaxResolutionText || !valid.match(text).hasMatch())
+        return false;
+    m_inRes[input - 1] = text;
+    return true;
+}
+
 QStringList SimDevice::routeLines(const QVector<int> &outputs) const
 {
     QStringList lines;
@@ -314,6 +334,86 @@ void SimDevice::applyScene(int scene)
     const QVector<int> &stored = m_scenes[scene - 1];
     for (int o = 0; o < m_outputs && o < stored.size(); ++o)
         m_route[o] = stored[o];
+}
+
+QByteArray SimDevice::route(int input, const QVector<int> &outputs)
+{
+    const QByteArray stopped = takeOverFromPolling();
+    for (int o : outputs)
+        m_route[o - 1] = input;
+    return stopped + A::linesOk(routeLines(outputs));
+}
+
+QByteArray SimDevice::saveScene(int scene)
+{
+    m_scenes[scene - 1] = m_route;
+    return A::linesOk({ A::SceneSaved.arg(scene) });
+}
+
+QByteArray SimDevice::deleteScene(int scene)
+{
+    m_scenes[scene - 1].clear();
+    return A::linesOk({ A::SceneDeleted.arg(scene) });
+}
+
+QByteArray SimDevice::setPolling(bool on)
+{
+    m_polling = on;
+    if (m_polling)
+        m_pollTimer.start(m_pollSeconds * MillisecondsPerSecond);
+    else
+        m_pollTimer.stop();
+    return A::linesOk({ m_polling ? A::PollingEnabled : A::PollingDisabled });
+}
+
+QByteArray SimDevice::takeOverFromPolling()
+{
+    // An operator's own routing or recall ends the device's cycling.
+    return m_polling ? setPolling(false) : QByteArray();
+}
+
+bool SimDevice::panelRoute(int input, int output)
+{
+    if (input < 1 || input > m_inputs || output < 0 || output > m_outputs)
+        return false;
+    QVector<int> outputs;
+    for (int o = 1; o <= m_outputs; ++o) {
+        if (output == 0 || o == output)
+            outputs << o;
+    }
+    emit unsolicited(route(input, outputs));
+    return true;
+}
+
+bool SimDevice::panelSave(int scene)
+{
+    if (scene < 1 || scene > SceneCount)
+        return false;
+    emit unsolicited(saveScene(scene));
+    return true;
+}
+
+bool SimDevice::panelClear(int scene)
+{
+    if (scene < 1 || scene > SceneCount)
+        return false;
+    emit unsolicited(deleteScene(scene));
+    return true;
+}
+
+void SimDevice::panelPolling(bool on)
+{
+    emit unsolicited(setPolling(on));
+}
+
+bool SimDevice::panelTime(int seconds)
+{
+    if (seconds < 1 || seconds > MaxPanelPollSeconds)
+        return false;
+    m_pollSeconds = seconds;
+    if (m_polling)
+        m_pollTimer.start(m_pollSeconds * MillisecondsPerSecond);
+    return true;
 }
 
 void SimDevice::pollTick()
@@ -413,9 +513,7 @@ SimDevice::Outcome SimDevice::handle(const QByteArray &request)
                 outputs << *output;
             }
         }
-        for (int o : outputs)
-            m_route[o - 1] = *input;
-        return { A::linesOk(routeLines(outputs)) };
+        return { route(*input, outputs) };
     }
 
     // Resolutions and output settings.
@@ -427,7 +525,7 @@ SimDevice::Outcome SimDevice::handle(const QByteArray &request)
         for (int i = (*input ? *input : 1); i <= (*input ? *input : m_inputs); ++i) {
             const bool signal
                 = m_inStatus.mid(i - 1, 1).compare(QLatin1String("y"), Qt::CaseInsensitive) == 0;
-            lines << A::InputResolution.arg(i).arg(signal ? A::InputSignalResolution : A::NoSignalResolution);
+            lines << A::InputResolution.arg(i).arg(signal ? m_inRes[i - 1] : A::NoSignalResolution);
         }
         return { A::linesOk(lines) };
     }
@@ -625,19 +723,16 @@ SimDevice::Outcome SimDevice::handle(const QByteArray &request)
             const auto scene = arg(2, 1, SceneCount);
             if (!scene)
                 return { err };
-            QVector<int> &stored = m_scenes[*scene - 1];
-            if (what == "save") {
-                stored = m_route;
-                return { A::linesOk({ A::SceneSaved.arg(*scene) }) };
-            }
-            if (what == "del") {
-                stored.clear();
-                return { A::linesOk({ A::SceneDeleted.arg(*scene) }) };
-            }
-            if (stored.isEmpty())
+            if (what == "save")
+                return { saveScene(*scene) };
+            if (what == "del")
+                return { deleteScene(*scene) };
+            // Nothing to recall: polling goes on and the answer says why.
+            if (m_scenes[*scene - 1].isEmpty())
                 return { sceneState(*scene) };
+            const QByteArray stopped = takeOverFromPolling();
             applyScene(*scene);
-            return { A::linesOk({ A::SceneCalled.arg(*scene) }) };
+            return { stopped + A::linesOk({ A::SceneCalled.arg(*scene) }) };
         }
         if (count == 3 && what == "sta") {
             const auto scene = arg(2, 0, SceneCount);
@@ -673,12 +768,7 @@ SimDevice::Outcome SimDevice::handle(const QByteArray &request)
             const auto on = arg(2, 0, 1);
             if (!on)
                 return { err };
-            m_polling = *on == 1;
-            if (m_polling)
-                m_pollTimer.start(m_pollSeconds * MillisecondsPerSecond);
-            else
-                m_pollTimer.stop();
-            return { A::linesOk({ m_polling ? A::PollingEnabled : A::PollingDisabled }) };
+            return { setPolling(*on == 1) };
         }
         if (count == 2 && what == "pollsta")
             return { A::linesOk({ m_polling ? A::PollingEnabled : A::PollingDisabled }) };
@@ -802,6 +892,7 @@ QStringList SimDevice::stateLines() const
         QStringLiteral("polllist=%1").arg(joinNumbers(m_pollList)),
         QStringLiteral("polltime=%1").arg(m_pollSeconds),
         QStringLiteral("instatus=%1").arg(m_inStatus),
+        QStringLiteral("ires=%1").arg(m_inRes.mid(0, m_inputs).join(QLatin1Char(','))),
         QStringLiteral("outstatus=%1").arg(m_outStatus),
         QStringLiteral("edid=%1").arg(joinNumbers(m_edid)),
         QStringLiteral("customedid=%1").arg(edidSlots.join(QLatin1Char(','))),

@@ -8,6 +8,8 @@
 #include <QTimer>
 #include <QVector>
 
+#include <limits>
+
 // The matrix switcher itself: its state and the answer to every request of the
 // command vocabulary. Transports (TCP, pty) hand it complete requests "(...)"
 // and send back what it answers; file data after an update announcement is
@@ -33,6 +35,9 @@ public:
     static constexpr int MaxNameBytes = 32;
     static constexpr int MaxSubtitleBytes = 45; // 15 GB2312 characters
     static constexpr int MaxPollSeconds = 3600;
+    // The front panel takes any interval the timer can hold.
+    static constexpr int MaxPanelPollSeconds = std::numeric_limits<int>::max() / 1000;
+    static constexpr int MaxResolutionText = 32;
 
     enum class Transfer { None, Firmware, Edid };
 
@@ -69,7 +74,17 @@ public:
     void setName(const QByteArray &name) { m_name = name; }
     bool setVersion(const QString &which, const QString &version);
     bool setHdcp(int output, bool on);
+    // What the source on an input sends; shown while that input has a signal.
+    bool setInputResolution(int input, const QString &text);
     void pollTick();
+
+    // Front-panel keys: the device acts and announces the result to every
+    // client in its usual answer forms. output 0 = all outputs.
+    bool panelRoute(int input, int output);
+    bool panelSave(int scene);
+    bool panelClear(int scene);
+    void panelPolling(bool on);
+    bool panelTime(int seconds);
     void factoryReset();
     QStringList stateLines() const;
 
@@ -110,6 +125,12 @@ private:
     QByteArray pollingList() const;
     bool validUpdateTarget(bool mcu, int target) const;
     void applyScene(int scene);
+    QByteArray route(int input, const QVector<int> &outputs);
+    QByteArray saveScene(int scene);
+    QByteArray deleteScene(int scene);
+    QByteArray setPolling(bool on);
+    // Stops polling when it runs; returns the lines announcing that, or nothing.
+    QByteArray takeOverFromPolling();
 
     QString m_model;
     QString m_type;
@@ -130,6 +151,7 @@ private:
     int m_pollSeconds = DefaultPollSeconds;
     int m_pollNext = 0;
     QTimer m_pollTimer;
+    QStringList m_inRes;
     QString m_inStatus;
     QString m_outStatus;
     QVector<int> m_edid;
