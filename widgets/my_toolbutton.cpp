@@ -1,7 +1,7 @@
 #include "my_toolbutton.h"
 
 #include "app/commonlyused.h"
-#include "widgets/buttontext.h"
+#include "mainwindow/naming/buttontext.h"
 #include "widgets/mylineedit.h"
 
 #include <QMouseEvent>
@@ -30,10 +30,14 @@ void my_ToolButton::mouseDoubleClickEvent(QMouseEvent *event)
 void my_ToolButton::startRename()
 {
     m_oldText = text();
+    const QString current = ButtonText::unescape(ButtonText::withoutLineBreaks(m_oldText));
+    const int limit = CommonlyUsed::getLanguageIndex() == LanguageEnglish ? ButtonText::InputMaxLengthEnglish
+                                                                          : ButtonText::InputMaxLength;
     m_editor->setState(MyLineEdit::Accepted);
-    m_editor->setMaxLength(CommonlyUsed::getLanguageIndex() == LanguageEnglish ? ButtonText::InputMaxLengthEnglish
-                                                                               : ButtonText::InputMaxLength);
-    m_editor->setText(ButtonText::unescape(ButtonText::withoutLineBreaks(m_oldText)));
+    // A longer name (from the file or the rename page) is not cut by merely
+    // opening and accepting the editor.
+    m_editor->setMaxLength(qMax(limit, current.size()));
+    m_editor->setText(current);
     m_editing = true;
     emit sendLineEdit(this, m_editor, 1);
     m_editor->setGeometry(rect());

@@ -16,7 +16,8 @@ public:
     MyLineEdit *editor() const { return m_editor; }
     QString oldText() const { return m_oldText; }
     bool isEditing() const { return m_editing; }
-    // Opens the in-place editor, as a left double-click does.
+    // Opens the in-place editor, as a left double-click does. Its limit is
+    // 16 characters (20 in English), or the current name's length if longer.
     void startRename();
 
 signals:
@@ -26,7 +27,8 @@ signals:
     void sendLineEdit(my_ToolButton *nToolButton, QLineEdit *nlineEdit, int number);
 
 public slots:
-    // 1 accept the editor's text, 2 restore the previous name.
+    // 1 accept the editor's text, 2 restore the previous name. Does nothing
+    // when no rename is open, so an accept after Escape commits nothing.
     void m_ReName(int num);
 
 protected:

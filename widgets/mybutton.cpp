@@ -1,6 +1,6 @@
 #include "mybutton.h"
 
-#include "widgets/buttontext.h"
+#include "mainwindow/naming/buttontext.h"
 #include "widgets/mylineedit.h"
 
 #include <QMouseEvent>
@@ -10,7 +10,6 @@ MyButton::MyButton(QWidget *parent) : QPushButton(parent)
     setContextMenuPolicy(Qt::NoContextMenu);
     m_editor = new MyLineEdit(this);
     m_editor->setObjectName(QStringLiteral("lineEdit_Rename"));
-    m_editor->setMaxLength(ButtonText::SceneMaxLength);
     m_editor->hide();
     connect(m_editor, &MyLineEdit::renamefinished, this, &MyButton::m_ReName);
 }
@@ -25,8 +24,11 @@ void MyButton::mouseDoubleClickEvent(QMouseEvent *event)
 void MyButton::startRename()
 {
     m_oldText = text();
+    const QString current = ButtonText::unescape(ButtonText::withoutLineBreaks(m_oldText));
     m_editor->setState(MyLineEdit::Accepted);
-    m_editor->setText(ButtonText::unescape(ButtonText::withoutLineBreaks(m_oldText)));
+    // A longer name is not cut by merely opening and accepting the editor.
+    m_editor->setMaxLength(qMax(ButtonText::SceneMaxLength, current.size()));
+    m_editor->setText(current);
     m_editing = true;
     emit sendLineEdit(this, m_editor, 2);
     m_editor->setGeometry(rect());
@@ -37,17 +39,24 @@ void MyButton::startRename()
 
 void MyButton::m_ReName(int num)
 {
+    // Enter, then the focus loss of the hidden editor, report twice; after
+    // Escape a later accept (a click elsewhere) finds nothing to commit.
     if (!m_editing)
         return;
     m_editing = false;
     if (num == MyLineEdit::FinishCancel) {
         setText(m_oldText);
-    } else {
-        const QString plain = ButtonText::withoutLineBreaks(m_editor->text());
-        if (!plain.isEmpty())
-            setText(ButtonText::escape(ButtonText::wrapSceneName(plain)));
+        closeEditor();
+        return;
     }
+    const QString plain = ButtonText::withoutLineBreaks(m_editor->text());
     closeEditor();
+    if (plain.isEmpty())
+        return;
+    const QString renamed = ButtonText::escape(ButtonText::wrapSceneName(plain));
+    if (renamed == m_oldText)
+        return;
+    setText(renamed);
     emit send_Scene_renamed();
 }
 

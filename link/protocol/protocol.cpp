@@ -82,6 +82,10 @@ QString build(const QString &templ, const QList<Arg> &args)
 QString buildSceneList(const QList<int> &scenes)
 {
     QString request = QStringLiteral("(scene,list");
+    // "(scene,list)" is no list the device understands: an empty polling list
+    // is sent as the single item 0.
+    if (scenes.isEmpty())
+        request += QLatin1String(",0");
     for (int scene : scenes)
         request += QLatin1Char(',') + QString::number(scene);
     request += QLatin1Char(')');

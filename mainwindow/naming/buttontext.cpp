@@ -29,6 +29,13 @@ QString wrapChannelName(const QString &plain, int restLength, int breakAfter)
     return plain.left(breakAfter) + QLatin1Char('\n') + plain.mid(breakAfter, restLength);
 }
 
+QString wrapChannelNameWhole(const QString &plain)
+{
+    if (plain.size() <= InputBreakAfter)
+        return plain;
+    return plain.left(InputBreakAfter) + QLatin1Char('\n') + plain.mid(InputBreakAfter);
+}
+
 QString wrapSceneName(const QString &plain)
 {
     QString wrapped;

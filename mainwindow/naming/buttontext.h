@@ -18,6 +18,9 @@ QString withoutLineBreaks(const QString &text);
 // Names longer than breakAfter: the first breakAfter characters, a line
 // break, then at most restLength more.
 QString wrapChannelName(const QString &plain, int restLength = InputRestLength, int breakAfter = InputBreakAfter);
+// The same break for storing a name: nothing after it is cut, so a name
+// longer than a button shows survives the file whole.
+QString wrapChannelNameWhole(const QString &plain);
 // Scene names: a line break after every 6 characters (at most three lines), trimmed.
 QString wrapSceneName(const QString &plain);
 }
