@@ -136,7 +136,7 @@ public:
     {
         emit w.Send_PictureSliders(firstOutput, lastOutput, value);
     }
-    void showAllScenesEmpty() override { emit w.Send_SceneStatus(QString()); }
+    void showAllScenesEmpty() override { emit w.Send_ScenesEmpty(); }
     void restoreFactoryNames() override { emit w.Send_FactoryNames(); }
     void refreshSceneStatus(const QString &answer) override { emit w.Send_SceneStatus(answer); }
 

@@ -120,10 +120,6 @@ MainWindow::MainWindow(QWidget *parent)
     setMouseTracking(true);
     setAttribute(Qt::WA_Hover, true);
     installEventFilter(this);
-    for (QScrollArea *area : findChildren<QScrollArea *>()) {
-        area->installEventFilter(this);
-        area->viewport()->installEventFilter(this);
-    }
     ui->textEdit->installEventFilter(this);
 
     // 5. Start on page 0.
@@ -154,6 +150,7 @@ MainWindow::MainWindow(QWidget *parent)
     setupLink();
     applyAccountRestrictions();
     setupUserManagement();
+    setupPages();
     CommonlyUsed::Load_stylesheet(this, QLatin1String(ThemeResource));
 
     // 9. Fade in.
@@ -429,12 +426,6 @@ bool MainWindow::eventFilter(QObject *watched, QEvent *event)
             autoScroll = true;
             return true;
         }
-    }
-    if (auto *area = qobject_cast<QScrollArea *>(watched)) {
-        if (event->type() == QEvent::Enter)
-            area->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
-        else if (event->type() == QEvent::Leave)
-            area->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     }
     if (watched == this && event->type() == QEvent::HoverMove && !m_resizePressed) {
         const QPoint pos = static_cast<QHoverEvent *>(event)->pos();

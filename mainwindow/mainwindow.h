@@ -30,6 +30,13 @@ class SingleInstance;
 class ReplyDispatcher;
 class Information_Tips;
 class Waiting_Interface;
+class MyButton;
+class NameStore;
+class QLineEdit;
+class RenamePage;
+class ScenePanel;
+class SwitchingPage;
+class my_ToolButton;
 class My_Warning;
 class TitleBar;
 
@@ -84,6 +91,21 @@ public:
     ReplyDispatcher *dispatcher() const { return m_dispatcher; }
 
     void showToast(const QString &text, const QString &style);
+    // The waiting overlay over the whole window.
+    void showWaitingOverlay(bool visible);
+
+    // ---- pages -----------------------------------------------------------
+    // The operator's channel and scene names, loaded when the window is built.
+    NameStore *nameStore() const { return m_names; }
+    SwitchingPage *switchingPage() const { return m_switchingPage; }
+    ScenePanel *scenePanel() const { return m_scenePanel; }
+    RenamePage *renamePage() const { return m_renamePage; }
+    // The one routine for the device's polling state: sets pollingRunning,
+    // locks or frees the pages that must not be used while the device
+    // polls, and tells the pages (Send_PollingChanged).
+    void setPollingRunning(bool running);
+    // A scene rename was committed by a click elsewhere.
+    bool sceneNamesEdited = false;
     // The shared error dialog: shown once, closed after `closeAfterMs`.
     void showLinkError(const QString &text, int closeAfterMs);
 
@@ -224,6 +246,10 @@ signals:
     void Send_LanguageChanged();
     // A press anywhere ends an in-place rename.
     void Send_EndRename();
+    // The device's scene polling started (true) or stopped (false).
+    void Send_PollingChanged(bool running);
+    // Every scene button shows the empty look (factory reset).
+    void Send_ScenesEmpty();
 
 public slots:
     void sendData(QString info);
@@ -252,6 +278,16 @@ public slots:
     void on_pushButton_About_clicked();
     void on_pushButton_UserManagement_clicked();
     void on_pushButton_LanguageSet_clicked();
+    void on_pushButton_ChannelRename_clicked();
+
+    // pages (forwards to the page that owns them)
+    void refreshSwitchStatus(QString reply);
+    void refreshSceneStatus(QString reply);
+    void Route_selection_currentTextChanged(QString model);
+    void Delete_scene();
+    // The in-place rename that a click elsewhere commits.
+    void Get_InputButton(my_ToolButton *nbutton, QLineEdit *nlineEdit, int number);
+    void Get_SceneButton(MyButton *nbutton, QLineEdit *nlineEdit, int number);
     void pageTurningMode();
     void onslotBtnNext();
     void onslotBtnPre();
@@ -289,6 +325,9 @@ private:
     void setupLink();
     void applyAccountRestrictions();
     void setupUserManagement();
+    void setupPages();
+    void endRename();
+    Q_SLOT void onRenameFinished();
     void setStatus(const QString &text, const QString &style, int delayMs = 0);
     quint64 setLinkBusy();
     void clearLinkBusy(quint64 token);
@@ -296,7 +335,6 @@ private:
     // data notification instead of waiting out fixed slices.
     bool waitUntil(const std::function<bool()> &done, int totalMs);
     void refreshPageAgain();
-    void showWaitingOverlay(bool visible);
     void hideLinkError();
     void dispatchReply(const QString &reply, const QString &raw);
     void scrollConsoleToEnd();
@@ -353,6 +391,14 @@ private:
     QString m_lastToast;
     QString m_lastLinkError;
     UserManagement *m_userManagement = nullptr;
+    NameStore *m_names = nullptr;
+    SwitchingPage *m_switchingPage = nullptr;
+    ScenePanel *m_scenePanel = nullptr;
+    RenamePage *m_renamePage = nullptr;
+    // The open in-place rename: 1 input/output button, 2 scene button, 0 none.
+    int m_renameKind = 0;
+    QPointer<my_ToolButton> m_renameButton;
+    QPointer<MyButton> m_renameScene;
 
     bool m_horizontalSliding = false;
     bool m_verticalSliding = false;

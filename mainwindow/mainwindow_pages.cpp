@@ -1,0 +1,145 @@
+// MainWindow: the feature pages, their placement and the forwards that keep
+// the window's slot names working.
+#include "mainwindow/mainwindow.h"
+
+#include <QLineEdit>
+#include <QStackedWidget>
+#include <QVBoxLayout>
+
+#include "app/commonlyused.h"
+#include "mainwindow/naming/namestore.h"
+#include "mainwindow/naming/renamepage.h"
+#include "mainwindow/scenes/scenepanel.h"
+#include "mainwindow/switching/switchingpage.h"
+#include "ui_mainwindow.h"
+#include "widgets/my_toolbutton.h"
+#include "widgets/mybutton.h"
+#include "widgets/mylineedit.h"
+
+namespace {
+constexpr int ChannelRenameSubPage = 6;
+
+// `page` shows `content` edge to edge.
+void fill(QWidget *page, QWidget *content)
+{
+    auto *layout = page->layout();
+    if (!layout) {
+        layout = new QVBoxLayout(page);
+        layout->setContentsMargins(0, 0, 0, 0);
+        layout->setSpacing(0);
+    }
+    layout->addWidget(content);
+}
+
+// Pages that must not be used while the device cycles through scenes.
+constexpr const char *PollingLockedPages[] = {"page_2", "page_3", "page_4", "page_111", "page_6", "page_7"};
+} // namespace
+
+void MainWindow::setupPages()
+{
+    // Names first: nothing may store names before the operator's are read.
+    m_names = new NameStore(this);
+    m_names->setLanguage(CommonlyUsed::getLanguageIndex());
+    if (!m_names->load())
+        qWarning() << "channel names could not be read; they are not overwritten";
+    saveNamesHook = [this] { m_names->saveAll(true); };
+
+    m_switchingPage = new SwitchingPage(this, m_names, ui->page_1);
+    fill(ui->page_1, m_switchingPage);
+    m_scenePanel = new ScenePanel(this, m_names, m_switchingPage->scenePanelHost());
+    fill(m_switchingPage->scenePanelHost(), m_scenePanel);
+    m_renamePage = new RenamePage(this, m_names, ui->page_77);
+    fill(ui->page_77, m_renamePage);
+
+    connect(this, &MainWindow::Send_LinkLost, this, [this] { setPollingRunning(false); });
+    connect(this, &MainWindow::Send_EndRename, this, &MainWindow::endRename);
+    connect(this, &MainWindow::Send_LanguageChanged, this,
+            [this] { m_names->setLanguage(CommonlyUsed::getLanguageIndex()); });
+    connect(this, &MainWindow::Send_FactoryNames, this, [this] {
+        for (NameStore::Kind kind : {NameStore::Input, NameStore::Output, NameStore::Scene})
+            m_names->resetAll(kind);
+        if (!m_names->saveAll(true))
+            qWarning() << "factory names could not be stored";
+    });
+
+    // The layout of the model known now (the default until the device answers).
+    Route_selection_currentTextChanged(CommonlyUsed::deviceType);
+}
+
+void MainWindow::setPollingRunning(bool running)
+{
+    pollingRunning = running;
+    for (const char *name : PollingLockedPages) {
+        if (auto *page = findChild<QWidget *>(QLatin1String(name)))
+            page->setEnabled(!running);
+    }
+    emit Send_PollingChanged(running);
+}
+
+void MainWindow::on_pushButton_ChannelRename_clicked()
+{
+    pageUpTurningMode(ui->stackedWidget_SystemSettings, ChannelRenameSubPage);
+}
+
+void MainWindow::refreshSwitchStatus(QString reply)
+{
+    m_switchingPage->refreshSwitchStatus(reply);
+}
+
+void MainWindow::refreshSceneStatus(QString reply)
+{
+    m_scenePanel->refreshSceneStatus(reply);
+}
+
+void MainWindow::Route_selection_currentTextChanged(QString model)
+{
+    m_switchingPage->Route_selection_currentTextChanged(model);
+    m_renamePage->applyModel(model);
+}
+
+void MainWindow::Delete_scene()
+{
+    m_scenePanel->Delete_scene();
+}
+
+void MainWindow::Get_InputButton(my_ToolButton *nbutton, QLineEdit *nlineEdit, int number)
+{
+    Q_UNUSED(number)
+    m_renameKind = 1;
+    m_renameButton = nbutton;
+    m_renameScene.clear();
+    if (auto *editor = qobject_cast<MyLineEdit *>(nlineEdit))
+        connect(editor, &MyLineEdit::renamefinished, this, &MainWindow::onRenameFinished, Qt::UniqueConnection);
+}
+
+void MainWindow::Get_SceneButton(MyButton *nbutton, QLineEdit *nlineEdit, int number)
+{
+    Q_UNUSED(number)
+    m_renameKind = 2;
+    m_renameScene = nbutton;
+    m_renameButton.clear();
+    if (auto *editor = qobject_cast<MyLineEdit *>(nlineEdit))
+        connect(editor, &MyLineEdit::renamefinished, this, &MainWindow::onRenameFinished, Qt::UniqueConnection);
+}
+
+void MainWindow::onRenameFinished()
+{
+    // The editor finished on its own (Enter, Escape, focus loss): nothing is
+    // left for a later click to commit. An older editor that finishes after
+    // the next rename opened leaves that one alone.
+    const QObject *owner = sender() ? sender()->parent() : nullptr;
+    if (owner && (owner == m_renameButton.data() || owner == m_renameScene.data()))
+        m_renameKind = 0;
+}
+
+void MainWindow::endRename()
+{
+    const int kind = m_renameKind;
+    m_renameKind = 0;
+    if (kind == 1 && m_renameButton) {
+        m_renameButton->m_ReName(MyLineEdit::FinishAccept);
+    } else if (kind == 2 && m_renameScene) {
+        sceneNamesEdited = true;
+        m_renameScene->m_ReName(MyLineEdit::FinishAccept);
+    }
+}
