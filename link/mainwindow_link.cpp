@@ -240,6 +240,15 @@ void MainWindow::startHeartbeat()
     heartbeatTimer->start(HeartbeatStartMs);
 }
 
+void MainWindow::whenLinkFree(QObject *context, std::function<void()> work)
+{
+    if (!m_link->exchangeRunning()) {
+        work();
+        return;
+    }
+    QTimer::singleShot(WaitRecheckMs, context, [this, context, work] { whenLinkFree(context, work); });
+}
+
 void MainWindow::sendData(QString info)
 {
     sendRequest(info, true);
@@ -309,6 +318,10 @@ bool MainWindow::sendDataDevice(const QString command, QString &answer)
 
 bool MainWindow::sendDataDevice(const QString command, QString &answer, QString &display)
 {
+    if (m_link->exchangeRunning()) {
+        qWarning() << "exchange refused while another waits for its answer:" << command;
+        return false;
+    }
     if (!sendAllowed(command))
         return false;
     if (heartbeatPending)

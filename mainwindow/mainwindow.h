@@ -83,9 +83,15 @@ public:
     // True once the device has answered since the link was last (re)opened;
     // only then does the status read "connected".
     bool linkConfirmed() const { return m_linkConfirmed; }
+    // Synchronous exchange. Refused (false) while another exchange waits for
+    // its answer: the device answers in order, so a request sent from inside
+    // that wait would take the other's answer as its own.
     bool sendDataDevice(const QString command, QString &answer);
     // The same exchange; `display` gets the answer as received.
     bool sendDataDevice(const QString command, QString &answer, QString &display);
+    // Runs `work` as soon as no exchange waits for its answer (at once when
+    // none does); dropped when `context` goes. For requests sent by timers.
+    void whenLinkFree(QObject *context, std::function<void()> work);
     QIODevice *currentDevice() const;
     DeviceLink *deviceLink() const { return m_link; }
     ReplyDispatcher *dispatcher() const { return m_dispatcher; }

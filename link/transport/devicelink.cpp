@@ -345,8 +345,10 @@ DeviceLink::ExchangeResult DeviceLink::exchange(const QByteArray &request, QStri
         if (overTcp)
             connect(m_socket, &QAbstractSocket::stateChanged, &loop, &QEventLoop::quit);
         QTimer::singleShot(int(qMin<qint64>(left, ExchangeRecheckMs)), &loop, &QEventLoop::quit);
+        // Clicks and keys wait until the answer is in: a click that starts
+        // another exchange from inside this wait would read this one's answer.
         if (device->bytesAvailable() == 0 && !peerGone())
-            loop.exec();
+            loop.exec(QEventLoop::ExcludeUserInputEvents);
     }
     return ExchangeResult::Timeout;
 }
@@ -362,7 +364,7 @@ bool DeviceLink::moreDataWithin(QIODevice *target, int ms)
     connect(device, &QIODevice::readyRead, &loop, &QEventLoop::quit);
     connect(device, &QObject::destroyed, &loop, &QEventLoop::quit);
     QTimer::singleShot(ms, &loop, &QEventLoop::quit);
-    loop.exec();
+    loop.exec(QEventLoop::ExcludeUserInputEvents);
     return device && device->bytesAvailable() > 0;
 }
 

@@ -128,6 +128,8 @@ void NameStore::setLanguage(int language)
 
 bool NameStore::load()
 {
+    for (auto &written : m_written)
+        written.reset();
     const QString path = SettingsCatalogue::filePath(SettingsCatalogue::File::SignalSwitching);
     const QFileInfo info(path);
     if (!info.exists() && !info.isSymLink()) {
@@ -162,31 +164,39 @@ bool NameStore::load()
 
 bool NameStore::save(Kind kind)
 {
-    if (!m_loaded)
-        return false;
-    QList<QPair<QString, QVariant>> values;
-    appendValues(kind, values);
-    return SettingsCatalogue::writeValues(SettingsCatalogue::File::SignalSwitching, values);
+    return write({kind});
 }
 
 bool NameStore::saveAll(bool withScenes)
 {
-    if (!m_loaded)
-        return false;
-    QList<QPair<QString, QVariant>> values;
-    appendValues(Input, values);
-    appendValues(Output, values);
-    if (withScenes)
-        appendValues(Scene, values);
-    return SettingsCatalogue::writeValues(SettingsCatalogue::File::SignalSwitching, values);
+    return withScenes ? write({Input, Output, Scene}) : write({Input, Output});
 }
 
-void NameStore::appendValues(Kind kind, QList<QPair<QString, QVariant>> &values) const
+bool NameStore::write(std::initializer_list<Kind> kinds)
 {
-    for (int number = 1; number <= count(kind); ++number) {
-        const QString key = SettingsCatalogue::nameKey(catalogueKind(kind), number - 1);
-        values.append({key, storedText(kind, number)});
+    if (!m_loaded)
+        return false;
+    // Kinds whose names already stand in the file are not written again:
+    // the switching page stores the names every time it is entered.
+    QList<QPair<QString, QVariant>> values;
+    QList<QPair<Kind, QStringList>> changed;
+    for (Kind kind : kinds) {
+        QStringList texts;
+        for (int number = 1; number <= count(kind); ++number)
+            texts << storedText(kind, number);
+        if (m_written[kind] && *m_written[kind] == texts)
+            continue;
+        for (int number = 1; number <= count(kind); ++number)
+            values.append({SettingsCatalogue::nameKey(catalogueKind(kind), number - 1), texts.at(number - 1)});
+        changed.append({kind, texts});
     }
+    if (values.isEmpty())
+        return true;
+    if (!SettingsCatalogue::writeValues(SettingsCatalogue::File::SignalSwitching, values))
+        return false;
+    for (const auto &entry : qAsConst(changed))
+        m_written[entry.first] = entry.second;
+    return true;
 }
 
 QString NameStore::storedText(Kind kind, int number) const

@@ -5,6 +5,9 @@
 #include <QPair>
 #include <QString>
 #include <QStringList>
+
+#include <initializer_list>
+#include <optional>
 #include <QVariant>
 
 // The operator's names of the 16 inputs, 16 outputs and 32 scenes: the one
@@ -67,8 +70,8 @@ signals:
 private:
     QStringList &list(Kind kind);
     const QStringList &list(Kind kind) const;
-    // The key/value pairs of every entry of `kind` as the file holds them.
-    void appendValues(Kind kind, QList<QPair<QString, QVariant>> &values) const;
+    // Writes the kinds whose names differ from what was last written.
+    bool write(std::initializer_list<Kind> kinds);
     QString storedText(Kind kind, int number) const;
     // Line breaks removed, trimmed, cut to MaxStoredLength; empty when the
     // text is the entry's default (of any language for scenes).
@@ -81,4 +84,6 @@ private:
     QStringList m_scenes;
     int m_language = 0;
     bool m_loaded = false;
+    // What this store last wrote to the file, per kind.
+    std::optional<QStringList> m_written[3];
 };

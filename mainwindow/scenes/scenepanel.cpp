@@ -264,8 +264,9 @@ void ScenePanel::onSceneStatusAnswer(const QString &text)
         || !Scenes::sceneCheck(text, scene).exists)
         return;
     const char *request = flag == FlagRecall ? Protocol::Command::SceneCall : Protocol::Command::SceneDelete;
-    QTimer::singleShot(Scenes::StepDelayMs, this,
-        [this, request, scene] { m_window->sendData(Protocol::build(request, { scene })); });
+    QTimer::singleShot(Scenes::StepDelayMs, this, [this, request, scene] {
+        m_window->whenLinkFree(this, [this, request, scene] { m_window->sendData(Protocol::build(request, { scene })); });
+    });
 }
 
 void ScenePanel::checkScene(int scene, int flag)

@@ -156,15 +156,17 @@ void SwitchingPage::registerBranches()
             // The device switched on its own (front panel, another client):
             // its new input's resolution follows once the output settled.
             const QString query = resolutionQuery(answer.routes.first().input);
-            QTimer::singleShot(Switching::singleResolutionDelayMs(model), self.data(),
-                [window, query] { window->sendData(query); });
+            QTimer::singleShot(Switching::singleResolutionDelayMs(model), self.data(), [self, window, query] {
+                window->whenLinkFree(self.data(), [window, query] { window->sendData(query); });
+            });
         } else if (window->currentPage == SwitchingPageIndex) {
             const auto link = window->connectionType == DeviceLink::TcpConnection
                 ? Switching::LinkKind::Tcp
                 : Switching::LinkKind::Serial;
             const int delay = Switching::tableResolutionDelayMs(link, window->baudRate.toInt(), model);
-            QTimer::singleShot(
-                delay, self.data(), [window] { window->sendData(resolutionQuery(AllInputs)); });
+            QTimer::singleShot(delay, self.data(), [self, window] {
+                window->whenLinkFree(self.data(), [window] { window->sendData(resolutionQuery(AllInputs)); });
+            });
         }
         return Flow::Continue;
     });
@@ -188,9 +190,16 @@ void SwitchingPage::refresh()
     if (m_window->pollingRunning || m_refreshing)
         return;
     m_refreshing = true;
-    CommonlyUsed::Delay_MSec(Switching::EnterPageDelayMs);
+    // The overlay goes up first, so that its paint falls into the pause the
+    // page takes before asking instead of adding to the wait. It covers the
+    // whole window and takes every click, and the exchanges hold keys until
+    // their answer is in; greying the window out beneath it as well would
+    // repaint the whole window twice for nothing anyone sees.
     m_window->showWaitingOverlay(true);
-    holdWindow();
+    CommonlyUsed::Delay_MSec(Switching::EnterPageDelayMs);
+    // Under the overlay the tiles are painted once, with routes and
+    // resolutions both in, when it lifts.
+    ui->widget_signal_Change->setUpdatesEnabled(false);
 
     if (!m_names->saveAll(false))
         qWarning() << "channel names not stored (not read yet or the file is not writable)";
@@ -199,8 +208,8 @@ void SwitchingPage::refresh()
         refreshSwitchStatus(answer);
     queryResolutions(AllInputs);
 
+    ui->widget_signal_Change->setUpdatesEnabled(true);
     m_window->showWaitingOverlay(false);
-    releaseWindow();
     m_refreshing = false;
 }
 
@@ -227,7 +236,8 @@ void SwitchingPage::onChangeInputSource(int outNumber)
             Protocol::build(Protocol::Command::SwitchOne, { input, outNumber }), answer))
         return; // nothing changed that a resolution could be shown for
     refreshSwitchStatus(answer);
-    QTimer::singleShot(Switching::SwitchResolutionDelayMs, this, [this, input] { queryResolutions(input); });
+    QTimer::singleShot(Switching::SwitchResolutionDelayMs, this,
+                       [this, input] { m_window->whenLinkFree(this, [this, input] { queryResolutions(input); }); });
 }
 
 void SwitchingPage::on_pushButton_Input_All_clicked()
@@ -246,10 +256,12 @@ void SwitchingPage::on_pushButton_Input_All_clicked()
     // Every output re-locks on the new source; the resolutions are read once
     // they are stable, and the window stays locked until then.
     QTimer::singleShot(Switching::AllSwitchResolutionDelayMs, this, [this, switched] {
-        if (switched)
-            queryResolutions(AllInputs);
-        m_allSwitchPending = 0;
-        releaseWindow();
+        m_window->whenLinkFree(this, [this, switched] {
+            if (switched)
+                queryResolutions(AllInputs);
+            m_allSwitchPending = 0;
+            releaseWindow();
+        });
     });
 }
 

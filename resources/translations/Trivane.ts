@@ -491,6 +491,85 @@
     </message>
 </context>
 <context>
+    <name>RenamePage</name>
+    <message>
+        <source>输入通道</source>
+        <translation>Input channels</translation>
+    </message>
+    <message>
+        <source>清空</source>
+        <translation>Clear</translation>
+    </message>
+    <message>
+        <source>填入默认名称（保存后生效）</source>
+        <translation>Fill in the default names (applied when saved)</translation>
+    </message>
+    <message>
+        <source>加载</source>
+        <translation>Load</translation>
+    </message>
+    <message>
+        <source>填入当前保存的名称</source>
+        <translation>Fill in the names stored now</translation>
+    </message>
+    <message>
+        <source>保存</source>
+        <translation>Save</translation>
+    </message>
+    <message>
+        <source>输出通道</source>
+        <translation>Output channels</translation>
+    </message>
+    <message>
+        <source>场景列表</source>
+        <translation>Scene list</translation>
+    </message>
+    <message>
+        <source>输入%1</source>
+        <translation>Input %1</translation>
+    </message>
+    <message>
+        <source>输出%1</source>
+        <translation>Output %1</translation>
+    </message>
+    <message>
+        <source>场景%1</source>
+        <translation>Scene %1</translation>
+    </message>
+    <message>
+        <source>场景 %1</source>
+        <translation>Scene %1</translation>
+    </message>
+    <message>
+        <source>输入名称全部为空！</source>
+        <translation>All input names are empty!</translation>
+    </message>
+    <message>
+        <source>输出名称全部为空！</source>
+        <translation>All output names are empty!</translation>
+    </message>
+    <message>
+        <source>场景名称全部为空！</source>
+        <translation>All scene names are empty!</translation>
+    </message>
+    <message>
+        <source>名称保存失败！</source>
+        <translation>The names could not be saved!</translation>
+    </message>
+    <message>
+        <source>输入通道名称修改成功！</source>
+        <translation>Input channel names saved.</translation>
+    </message>
+    <message>
+        <source>输出通道名称修改成功！</source>
+        <translation>Output channel names saved.</translation>
+    </message>
+    <message>
+        <source>场景通道名称修改成功！</source>
+        <translation>Scene names saved.</translation>
+    </message>
+</context>
+<context>
     <name>ReplyDispatcher</name>
     <message>
         <source>按键锁定成功！</source>
@@ -519,6 +598,112 @@
     <message>
         <source>网口参数修改成功,模块重启中!</source>
         <translation>Network settings changed, module restarting!</translation>
+    </message>
+</context>
+<context>
+    <name>ScenePanel</name>
+    <message>
+        <source>场景</source>
+        <translation>Scenes</translation>
+    </message>
+    <message>
+        <source>保存场景</source>
+        <translation>Save scene</translation>
+    </message>
+    <message>
+        <source>调用场景</source>
+        <translation>Recall scene</translation>
+    </message>
+    <message>
+        <source>删除场景</source>
+        <translation>Delete scene</translation>
+    </message>
+    <message>
+        <source>轮询设置</source>
+        <translation>Polling settings</translation>
+    </message>
+    <message>
+        <source>启动轮询</source>
+        <translation>Start polling</translation>
+    </message>
+    <message>
+        <source>轮询列表为空!</source>
+        <translation>The polling list is empty!</translation>
+    </message>
+    <message>
+        <source>场景不存在！</source>
+        <translation>The scene does not exist!</translation>
+    </message>
+    <message>
+        <source>请先选中要保存的场景！</source>
+        <translation>Select the scene to save first!</translation>
+    </message>
+    <message>
+        <source>请先选中要调用的场景！</source>
+        <translation>Select the scene to recall first!</translation>
+    </message>
+    <message>
+        <source>请选中要删除的场景！</source>
+        <translation>Select the scene to delete!</translation>
+    </message>
+    <message>
+        <source>您确定删除场景吗？</source>
+        <translation>Delete this scene?</translation>
+    </message>
+    <message>
+        <source>场景调用成功!</source>
+        <translation>Scene recalled!</translation>
+    </message>
+    <message>
+        <source>停止轮询</source>
+        <translation>Stop polling</translation>
+    </message>
+    <message>
+        <source>读取轮询设置失败！</source>
+        <translation>The polling settings could not be read!</translation>
+    </message>
+</context>
+<context>
+    <name>Scene_Polling</name>
+    <message>
+        <source>场景轮询设置</source>
+        <translation>Scene polling settings</translation>
+    </message>
+    <message>
+        <source>已有场景列表</source>
+        <translation>Stored scenes</translation>
+    </message>
+    <message>
+        <source>添加</source>
+        <translation>Add</translation>
+    </message>
+    <message>
+        <source>全选</source>
+        <translation>Add all</translation>
+    </message>
+    <message>
+        <source>删除</source>
+        <translation>Remove</translation>
+    </message>
+    <message>
+        <source>清空</source>
+        <translation>Clear</translation>
+    </message>
+    <message>
+        <source>轮询场景列表</source>
+        <translation>Polling list</translation>
+    </message>
+    <message>
+        <source>时间间隔(S)</source>
+        <translation>Interval (s)</translation>
+    </message>
+    <message>
+        <source>确定</source>
+        <translation>OK</translation>
+    </message>
+    <message>
+        <source>取消</source>
+        <translation>Cancel</translation>
     </message>
 </context>
 <context>
@@ -606,6 +791,32 @@
     <message>
         <source>模块未接受新的IP地址！</source>
         <translation>The module did not accept the new IP address!</translation>
+    </message>
+</context>
+<context>
+    <name>SignalSwitchBut</name>
+    <message>
+        <source>输入: %1</source>
+        <translation>Input: %1</translation>
+    </message>
+    <message>
+        <source>分辨率: %1</source>
+        <translation>Resolution: %1</translation>
+    </message>
+    <message>
+        <source>输出: %1</source>
+        <translation>Output: %1</translation>
+    </message>
+</context>
+<context>
+    <name>SwitchingPage</name>
+    <message>
+        <source>将选中的输入切换到全部输出</source>
+        <translation>Route the selected input to all outputs</translation>
+    </message>
+    <message>
+        <source>一键切换全部</source>
+        <translation>One to All</translation>
     </message>
 </context>
 <context>

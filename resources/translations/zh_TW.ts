@@ -491,6 +491,85 @@
     </message>
 </context>
 <context>
+    <name>RenamePage</name>
+    <message>
+        <source>输入通道</source>
+        <translation>輸入通道</translation>
+    </message>
+    <message>
+        <source>清空</source>
+        <translation>清空</translation>
+    </message>
+    <message>
+        <source>填入默认名称（保存后生效）</source>
+        <translation>填入預設名稱（儲存後生效）</translation>
+    </message>
+    <message>
+        <source>加载</source>
+        <translation>載入</translation>
+    </message>
+    <message>
+        <source>填入当前保存的名称</source>
+        <translation>填入目前儲存的名稱</translation>
+    </message>
+    <message>
+        <source>保存</source>
+        <translation>儲存</translation>
+    </message>
+    <message>
+        <source>输出通道</source>
+        <translation>輸出通道</translation>
+    </message>
+    <message>
+        <source>场景列表</source>
+        <translation>情境列表</translation>
+    </message>
+    <message>
+        <source>输入%1</source>
+        <translation>輸入%1</translation>
+    </message>
+    <message>
+        <source>输出%1</source>
+        <translation>輸出%1</translation>
+    </message>
+    <message>
+        <source>场景%1</source>
+        <translation>情境%1</translation>
+    </message>
+    <message>
+        <source>场景 %1</source>
+        <translation>情境 %1</translation>
+    </message>
+    <message>
+        <source>输入名称全部为空！</source>
+        <translation>輸入名稱全部為空！</translation>
+    </message>
+    <message>
+        <source>输出名称全部为空！</source>
+        <translation>輸出名稱全部為空！</translation>
+    </message>
+    <message>
+        <source>场景名称全部为空！</source>
+        <translation>情境名稱全部為空！</translation>
+    </message>
+    <message>
+        <source>名称保存失败！</source>
+        <translation>名稱儲存失敗！</translation>
+    </message>
+    <message>
+        <source>输入通道名称修改成功！</source>
+        <translation>輸入通道名稱修改成功！</translation>
+    </message>
+    <message>
+        <source>输出通道名称修改成功！</source>
+        <translation>輸出通道名稱修改成功！</translation>
+    </message>
+    <message>
+        <source>场景通道名称修改成功！</source>
+        <translation>情境名稱修改成功！</translation>
+    </message>
+</context>
+<context>
     <name>ReplyDispatcher</name>
     <message>
         <source>按键锁定成功！</source>
@@ -519,6 +598,112 @@
     <message>
         <source>网口参数修改成功,模块重启中!</source>
         <translation>網口參數修改成功,模組重啟中!</translation>
+    </message>
+</context>
+<context>
+    <name>ScenePanel</name>
+    <message>
+        <source>场景</source>
+        <translation>情境</translation>
+    </message>
+    <message>
+        <source>保存场景</source>
+        <translation>儲存情境</translation>
+    </message>
+    <message>
+        <source>调用场景</source>
+        <translation>呼叫情境</translation>
+    </message>
+    <message>
+        <source>删除场景</source>
+        <translation>刪除情境</translation>
+    </message>
+    <message>
+        <source>轮询设置</source>
+        <translation>輪詢設定</translation>
+    </message>
+    <message>
+        <source>启动轮询</source>
+        <translation>啟動輪詢</translation>
+    </message>
+    <message>
+        <source>轮询列表为空!</source>
+        <translation>輪詢列表為空!</translation>
+    </message>
+    <message>
+        <source>场景不存在！</source>
+        <translation>情境不存在！</translation>
+    </message>
+    <message>
+        <source>请先选中要保存的场景！</source>
+        <translation>請先選取要儲存的情境！</translation>
+    </message>
+    <message>
+        <source>请先选中要调用的场景！</source>
+        <translation>請先選取要呼叫的情境！</translation>
+    </message>
+    <message>
+        <source>请选中要删除的场景！</source>
+        <translation>請選取要刪除的情境！</translation>
+    </message>
+    <message>
+        <source>您确定删除场景吗？</source>
+        <translation>您確定刪除情境嗎？</translation>
+    </message>
+    <message>
+        <source>场景调用成功!</source>
+        <translation>情境呼叫成功!</translation>
+    </message>
+    <message>
+        <source>停止轮询</source>
+        <translation>停止輪詢</translation>
+    </message>
+    <message>
+        <source>读取轮询设置失败！</source>
+        <translation>讀取輪詢設定失敗！</translation>
+    </message>
+</context>
+<context>
+    <name>Scene_Polling</name>
+    <message>
+        <source>场景轮询设置</source>
+        <translation>情境輪詢設定</translation>
+    </message>
+    <message>
+        <source>已有场景列表</source>
+        <translation>已有情境列表</translation>
+    </message>
+    <message>
+        <source>添加</source>
+        <translation>新增</translation>
+    </message>
+    <message>
+        <source>全选</source>
+        <translation>全選</translation>
+    </message>
+    <message>
+        <source>删除</source>
+        <translation>刪除</translation>
+    </message>
+    <message>
+        <source>清空</source>
+        <translation>清空</translation>
+    </message>
+    <message>
+        <source>轮询场景列表</source>
+        <translation>輪詢情境列表</translation>
+    </message>
+    <message>
+        <source>时间间隔(S)</source>
+        <translation>時間間隔(S)</translation>
+    </message>
+    <message>
+        <source>确定</source>
+        <translation>確定</translation>
+    </message>
+    <message>
+        <source>取消</source>
+        <translation>取消</translation>
     </message>
 </context>
 <context>
@@ -606,6 +791,32 @@
     <message>
         <source>模块未接受新的IP地址！</source>
         <translation>模組未接受新的IP位址！</translation>
+    </message>
+</context>
+<context>
+    <name>SignalSwitchBut</name>
+    <message>
+        <source>输入: %1</source>
+        <translation>輸入: %1</translation>
+    </message>
+    <message>
+        <source>分辨率: %1</source>
+        <translation>解析度: %1</translation>
+    </message>
+    <message>
+        <source>输出: %1</source>
+        <translation>輸出: %1</translation>
+    </message>
+</context>
+<context>
+    <name>SwitchingPage</name>
+    <message>
+        <source>将选中的输入切换到全部输出</source>
+        <translation>將選取的輸入切換到全部輸出</translation>
+    </message>
+    <message>
+        <source>一键切换全部</source>
+        <translation>一鍵切換全部</translation>
     </message>
 </context>
 <context>

@@ -1,8 +1,12 @@
 // Opens the main window with the saved connection, as the entry point does
-// after login. With --shot <png> it also shows the console, types the given
-// command (--command, default "(get,sw)"), and saves a picture of the window.
+// after login. With --shot <png> it saves a picture of the screen: by default
+// of the console after typing --command; with --page switching of page 0 after
+// the device's size is read and the --routes ("input:output,...") are clicked;
+// with --page rename of the channel rename page; with --page polling of the
+// scene polling dialog. --send lists requests sent first ("(a);(b)").
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QMouseEvent>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScreen>
@@ -12,11 +16,65 @@
 #include "app/settingscatalogue.h"
 #include "app/theme_gui.h"
 #include "mainwindow/mainwindow.h"
+#include "mainwindow/scenes/scenepanel.h"
+#include "mainwindow/switching/switchingpage.h"
 #include "resources/trivaneresources.h"
+#include "widgets/my_toolbutton.h"
+#include "widgets/signalswitchbut.h"
 
 namespace {
 constexpr int ShotSettleMs = 1500;
 constexpr int ShotTypeDelayMs = 900;
+constexpr int PageSlideMs = 800;
+
+void click(QWidget *widget)
+{
+    const QPoint centre = widget->rect().center();
+    QMouseEvent press(QEvent::MouseButtonPress, centre, widget->mapToGlobal(centre), Qt::LeftButton, Qt::LeftButton,
+                      Qt::NoModifier);
+    QMouseEvent release(QEvent::MouseButtonRelease, centre, widget->mapToGlobal(centre), Qt::LeftButton,
+                        Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(widget, &press);
+    QApplication::sendEvent(widget, &release);
+}
+
+// What the first heartbeat would do, without waiting for it: the device's
+// size lays out the pages.
+void readDeviceSize(MainWindow *window)
+{
+    QString answer;
+    if (window->sendDataDevice(QStringLiteral("(info,link)"), answer))
+        window->Data_Processing(answer);
+}
+
+void preparePage(MainWindow *window, const QString &page, const QString &routes, const QString &requests)
+{
+    readDeviceSize(window);
+    for (const QString &request : requests.split(QLatin1Char(';'), Qt::SkipEmptyParts)) {
+        QString answer;
+        if (window->sendDataDevice(request, answer))
+            window->Data_Processing(answer);
+    }
+    if (page == QLatin1String("switching")) {
+        window->findChild<QPushButton *>("pushButton_SignalSwitching")->click();
+        SwitchingPage *switching = window->switchingPage();
+        for (const QString &route : routes.split(QLatin1Char(','), Qt::SkipEmptyParts)) {
+            const int input = route.section(QLatin1Char(':'), 0, 0).toInt();
+            const int output = route.section(QLatin1Char(':'), 1, 1).toInt();
+            if (input < 1 || input > switching->inputButtons().size() || output < 1
+                || output > switching->tiles().size())
+                continue;
+            switching->inputButtons().at(input - 1)->click();
+            click(switching->tiles().at(output - 1));
+        }
+    } else if (page == QLatin1String("rename")) {
+        window->findChild<QPushButton *>("pushButton_SystemSettings")->click();
+        CommonlyUsed::Delay_MSec(PageSlideMs);
+        window->findChild<QPushButton *>("pushButton_ChannelRename")->click();
+    } else if (page == QLatin1String("polling")) {
+        window->scenePanel()->on_pushButton_ScenePollingSet_clicked();
+    }
+}
 } // namespace
 
 int main(int argc, char *argv[])
@@ -30,6 +88,9 @@ int main(int argc, char *argv[])
     parser.addOption({"command", "Command typed into the console.", "text", "(get,sw)"});
     parser.addOption({"settle", "Milliseconds between typing and the picture (the first heartbeat "
                                 "answers 6 s after the start).", "ms", QString::number(ShotSettleMs)});
+    parser.addOption({"page", "console, switching, rename or polling.", "page", "console"});
+    parser.addOption({"routes", "Routes clicked on page 0, \"input:output,...\".", "list"});
+    parser.addOption({"send", "Requests sent before the picture, \"(a);(b)\".", "list"});
     parser.process(app);
 
     MainWindow *window = MainWindow::getInstance();
@@ -55,14 +116,22 @@ int main(int argc, char *argv[])
 
     const QString shot = parser.value("shot");
     if (!shot.isEmpty()) {
-        QTimer::singleShot(ShotTypeDelayMs, window, [window, &parser] {
+        const QString page = parser.value("page");
+        QTimer::singleShot(ShotTypeDelayMs, window, [window, &parser, page] {
+            if (page != QLatin1String("console")) {
+                preparePage(window, page, parser.value("routes"), parser.value("send"));
+                return;
+            }
             window->findChild<QPushButton *>("pushButton_systemInformation")->click();
             window->findChild<QPushButton *>("pushButton_About")->click();
             window->findChild<QLineEdit *>("lineEdit_SendData")->setText(parser.value("command"));
             window->findChild<QPushButton *>("pushButton_SendIP")->click();
         });
         QTimer::singleShot(ShotTypeDelayMs + parser.value("settle").toInt(), window, [window, shot] {
-            window->grab().save(shot);
+            // The window's area of the screen: a dialog over it is a window
+            // of its own and would be missing from the window's own picture.
+            const QRect g = window->frameGeometry();
+            QGuiApplication::primaryScreen()->grabWindow(0, g.x(), g.y(), g.width(), g.height()).save(shot);
             QCoreApplication::quit();
         });
     }

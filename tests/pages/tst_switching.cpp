@@ -29,6 +29,7 @@ private slots:
     void unknownModelLaysOutAsFourByFour();
     void inputColumnScrollsOnSmallScreens();
     void tileClickRoutesThroughDevice();
+    void quickClicksEachGetTheirOwnAnswer();
     void oneToAllHoldsWindowThenPaintsEveryTile();
     void deviceRoutingAnswers();
     void enteringWhilePollingSendsNothing();
@@ -215,6 +216,33 @@ void TestSwitching::tileClickRoutesThroughDevice()
     // A renamed input renames the tiles it feeds.
     names()->setName(NameStore::Input, 3, QStringLiteral("Camera 3"));
     QCOMPARE(tile->inputName(), QStringLiteral("Camera 3"));
+}
+
+void TestSwitching::quickClicksEachGetTheirOwnAnswer()
+{
+    // The resolution query of the first click falls due while the second
+    // click's route waits for a slow device: it must wait its turn instead
+    // of reading the route's answer as its own.
+    QVERIFY2(h.useModel(QStringLiteral("16x16")), qPrintable(h.error()));
+    QTest::mouseClick(page()->inputButtons().at(5), Qt::LeftButton);
+    QVERIFY(simCommand(QStringLiteral("fault delay 150")));
+    QVERIFY(simCommand(QStringLiteral("history clear")));
+    SignalSwitchBut *first = page()->tiles().at(0);
+    SignalSwitchBut *second = page()->tiles().at(1);
+    QTest::mouseClick(first, Qt::LeftButton);
+    QTest::mouseClick(second, Qt::LeftButton);
+    QVERIFY(simCommand(QStringLiteral("fault clear")));
+    QCOMPARE(first->routedInput(), 6);
+    QCOMPARE(second->routedInput(), 6);
+    QCOMPARE(deviceRoute().mid(0, 2), QStringList({QStringLiteral("6"), QStringLiteral("6")}));
+    QTRY_VERIFY_WITH_TIMEOUT(!first->resolution().isEmpty() && !second->resolution().isEmpty(), 3000);
+    // One resolution query per click, each after the route it follows; a
+    // crossed answer would have sent a third.
+    QTest::qWait(500);
+    const QString route1 = QStringLiteral("(sw,6,1)");
+    const QString route2 = QStringLiteral("(sw,6,2)");
+    const QString query = QStringLiteral("(get,i.res,6)");
+    QCOMPARE(pageRequests(), QStringList({route1, route2, query, query}));
 }
 
 void TestSwitching::oneToAllHoldsWindowThenPaintsEveryTile()
