@@ -2,8 +2,9 @@
 # Renders the pictures in screenshots/ under Xvfb against the device simulator
 # (loopback only): the main window's console in Simplified Chinese and English
 # at 1366x768 and 1920x1080 once the first heartbeat has answered, the link
-# states of a silent device, and the connection and module-search dialogs in
-# all three languages.
+# states of a silent device, the connection and module-search dialogs in all
+# three languages, the switching page of three matrix sizes after routing,
+# the channel rename page and the scene polling dialog.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup-debian.sh
@@ -12,27 +13,60 @@ cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build build -j "$(nproc)" --target mainwindow_demo login_screenshots trivane-sim
 out="$PWD/screenshots"
 
+# Operator names as a site would have them (inputs, outputs, scenes).
+write_names() {
+    {
+        echo '[toolButton_HDMI]'
+        local i=0
+        for n in "Lectern PC" "Document Cam" "Blu-ray" "Laptop HDMI" "Camera 1" "Camera 2" "Media Player" "Video Conf" \
+                 "Signage" "Satellite" "Guest 1" "Guest 2" "Stage Left" "Stage Right" "Spare 15" "Spare 16"; do
+            echo "toolButton_value$i=$n"; i=$((i + 1))
+        done
+        echo '[pushButton_OutPutHDMI]'
+        i=0
+        for n in "Main Screen" "Left Wall" "Right Wall" "Confidence" "Foyer" "Overflow" "Stream" "Recorder" \
+                 "Room B" "Room C" "Bar" "Lobby" "Press" "Green Room" "Control" "Spare"; do
+            echo "OutPutHDMI_value$i=$n"; i=$((i + 1))
+        done
+        echo '[pushButton_scene]'
+        echo 'pushButton_scene_value0=Lecture'; echo 'pushButton_scene_value1=Panel'; echo 'pushButton_scene_value3=Film'
+        echo 'pushButton_scene_value6=Video conf'
+    } > "$1/SignalSwitching.ini"
+}
+
 # $1 language value, $2 screen size, $3 picture, $4 "mute" for a silent device,
-# $5 milliseconds between typing "(get,sw)" and the picture.
+# $5 milliseconds between typing "(get,sw)" and the picture, $6 model, $7 page,
+# $8 routes clicked on page 0, $9 requests sent first.
 main_window() {
     local d port cport
     d=$(mktemp -d)
     mkdir -p "$d/app/ConfigurationFile/LoginSystem" "$d/config/Trivane"
     printf '[Account_type]\ntype=Admin\n' > "$d/app/ConfigurationFile/LoginSystem/LoginSystemConfig.ini"
     printf '[connect_type]\nType=TCP\n[deviceType]\nType=2\n' > "$d/app/ConfigurationFile/LoginSystem/connect_type.ini"
-    ./build/trivane-sim --model 8x16 --type Orvex-Q --tcp 127.0.0.1:0 --udp off > "$d/sim.out" 2>&1 &
+    ./build/trivane-sim --model "${6:-8x16}" --type Orvex-Q --tcp 127.0.0.1:0 --udp off > "$d/sim.out" 2>&1 &
     local sim=$!
     for _ in $(seq 50); do grep -q '^READY' "$d/sim.out" && break; sleep 0.1; done
     port=$(sed -n 's/.*tcp=127.0.0.1:\([0-9]*\).*/\1/p' "$d/sim.out")
+    cport=$(sed -n 's/.*control=\([0-9]*\).*/\1/p' "$d/sim.out")
+    control() { exec 3<>"/dev/tcp/127.0.0.1/$cport"; echo "$1" >&3; read -r -t 2 _ <&3 || true; exec 3>&-; }
     if [ "${4:-}" = mute ]; then
-        cport=$(sed -n 's/.*control=\([0-9]*\).*/\1/p' "$d/sim.out")
-        exec 3<>"/dev/tcp/127.0.0.1/$cport"; echo "fault silence on" >&3; read -r -t 2 _ <&3 || true; exec 3>&-
+        control "fault silence on"
+    fi
+    if [ -n "${7:-}" ]; then
+        write_names "$d/app/ConfigurationFile/LoginSystem"
+        # Stored scenes, a source without signal (input 3) and one in 4K.
+        for scene in 1 2 4 7; do control "panel save $scene"; done
+        control "set res 2 3840x2160@30Hz"
+        local inputs=${6%%x*} status=Y
+        while [ ${#status} -lt "${inputs:-4}" ]; do status="${status}Y"; done
+        control "set status in ${status:0:2}N${status:3}"
     fi
     printf '[TCP_information]\nMyIP=127.0.0.1\nLocalIP=\nMyPort=%s\n' "$port" > "$d/app/ConfigurationFile/LoginSystem/TCPConfig.ini"
     printf '[General]\nLanguage=%s\n' "$1" > "$d/config/Trivane/Trivane.conf"
     TRIVANE_APP_DIR="$d/app" XDG_CONFIG_HOME="$d/config" TRIVANE_LAB=1 QT_QPA_PLATFORM=xcb \
         xvfb-run -a -s "-screen 0 ${2}x24" ./build/tests/mainwindow/mainwindow_demo \
-        --shot "$out/$3" --settle "${5:-6500}" >/dev/null 2>&1 || echo "failed: $3" >&2
+        --shot "$out/$3" --settle "${5:-6500}" --page "${7:-console}" --routes "${8:-}" --send "${9:-}" \
+        >/dev/null 2>&1 || echo "failed: $3" >&2
     kill "$sim" 2>/dev/null || true
     rm -rf "$d"
 }
@@ -44,6 +78,18 @@ for size in 1366x768 1920x1080; do
         TRIVANE_SIM="$PWD/build/trivane-sim" QT_QPA_PLATFORM=xcb \
             xvfb-run -a -s "-screen 0 ${size}x24" ./build/tests/login/login_screenshots "$out" "$lang" >/dev/null 2>&1 \
             || echo "failed: dialogs $lang $size" >&2
+    done
+done
+for size in 1366x768 1920x1080; do
+    for lang in zh_CN:simplified en_US:english; do
+        main_window "${lang%%:*}" "$size" "switching-4x4-${lang##*:}-$size.png" "" 2500 4x4 switching "2:1,3:2,1:4"
+        main_window "${lang%%:*}" "$size" "switching-8x9-${lang##*:}-$size.png" "" 2500 8x9 switching \
+            "5:1,2:2,2:3,6:5,8:9"
+        main_window "${lang%%:*}" "$size" "switching-16x16-${lang##*:}-$size.png" "" 2500 16x16 switching \
+            "2:1,1:2,1:3,4:4,12:7,9:16"
+        main_window "${lang%%:*}" "$size" "rename-${lang##*:}-$size.png" "" 2000 16x16 rename
+        main_window "${lang%%:*}" "$size" "scene-polling-${lang##*:}-$size.png" "" 1500 8x16 polling "" \
+            "(scene,list,4,2,7);(scene,time,30)"
     done
 done
 main_window zh_CN 1366x768 main-waiting-simplified-1366x768.png mute 3000

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "app/commonlyused.h"
+#include "bench/bench_support.h"
 #include "link/protocol/protocol.h"
 #include "link/transport/devicelink.h"
 #include "mainwindow/mainwindow.h"
@@ -21,36 +22,6 @@ constexpr int Rounds = 300;
 constexpr int WarmUpRounds = 20;
 constexpr int RawTimeoutMs = 2000;
 constexpr char Request[] = "(get,sw)";
-
-struct Figures
-{
-    double median = 0;
-    double p99 = 0;
-};
-
-Figures figures(std::vector<double> us)
-{
-    std::sort(us.begin(), us.end());
-    Figures f;
-    f.median = us[us.size() / 2];
-    f.p99 = us[std::min(us.size() - 1, size_t(double(us.size()) * 0.99))];
-    return f;
-}
-
-bool rawRoundTrip(QTcpSocket &socket, double *us)
-{
-    QElapsedTimer clock;
-    clock.start();
-    socket.write(Request);
-    QByteArray answer;
-    while (!Protocol::hasLineEndingOk(QString::fromLatin1(answer))) {
-        if (!socket.waitForReadyRead(RawTimeoutMs))
-            return false;
-        answer += socket.readAll();
-    }
-    *us = double(clock.nsecsElapsed()) / 1000.0;
-    return true;
-}
 } // namespace
 
 int main(int argc, char *argv[])
@@ -101,7 +72,7 @@ int main(int argc, char *argv[])
         }
         const double linkUs = double(clock.nsecsElapsed()) / 1000.0;
         double rawUs = 0;
-        if (!rawRoundTrip(raw, &rawUs)) {
+        if (!Bench::rawRoundTrip(raw, Request, &rawUs, RawTimeoutMs)) {
             std::fprintf(stderr, "raw round trip failed in round %d\n", i);
             return 1;
         }
@@ -110,8 +81,8 @@ int main(int argc, char *argv[])
             viaRaw.push_back(rawUs);
         }
     }
-    const Figures l = figures(viaLink);
-    const Figures r = figures(viaRaw);
+    const Bench::Figures l = Bench::figures(viaLink);
+    const Bench::Figures r = Bench::figures(viaRaw);
     std::printf("round trip of %s over loopback, %d rounds\n", Request, Rounds);
     std::printf("  sendDataDevice: median %8.1f us  p99 %8.1f us\n", l.median, l.p99);
     std::printf("  raw socket:     median %8.1f us  p99 %8.1f us\n", r.median, r.p99);

@@ -6,7 +6,6 @@
 //     page's two queries; the difference is the program's own time.
 #include <QApplication>
 #include <QElapsedTimer>
-#include <QMouseEvent>
 #include <QTcpSocket>
 #include <QTemporaryDir>
 
@@ -15,6 +14,7 @@
 #include <vector>
 
 #include "app/commonlyused.h"
+#include "bench/bench_support.h"
 #include "link/protocol/protocol.h"
 #include "link/transport/devicelink.h"
 #include "mainwindow/mainwindow.h"
@@ -22,6 +22,7 @@
 #include "mainwindow/switching/switchingpage.h"
 #include "resources/trivaneresources.h"
 #include "tests/support/sim_process.h"
+#include "tests/support/widget_click.h"
 #include "widgets/my_toolbutton.h"
 #include "widgets/signalswitchbut.h"
 
@@ -32,36 +33,6 @@ constexpr int WarmUpRounds = 5;
 constexpr int RawTimeoutMs = 2000;
 constexpr int Outputs = 16;
 constexpr int Inputs = 16;
-
-struct Figures
-{
-    double median = 0;
-    double p99 = 0;
-};
-
-Figures figures(std::vector<double> us)
-{
-    std::sort(us.begin(), us.end());
-    Figures f;
-    f.median = us[us.size() / 2];
-    f.p99 = us[std::min(us.size() - 1, size_t(double(us.size()) * 0.99))];
-    return f;
-}
-
-bool rawRoundTrip(QTcpSocket &socket, const QByteArray &request, double *us)
-{
-    QElapsedTimer clock;
-    clock.start();
-    socket.write(request);
-    QByteArray answer;
-    while (!Protocol::hasLineEndingOk(QString::fromLatin1(answer))) {
-        if (!socket.waitForReadyRead(RawTimeoutMs))
-            return false;
-        answer += socket.readAll();
-    }
-    *us = double(clock.nsecsElapsed()) / 1000.0;
-    return true;
-}
 
 // Notes the time of the first paint of a tile once it shows `input`.
 class PaintWatch final : public QObject
@@ -79,17 +50,6 @@ public:
         return false;
     }
 };
-
-void click(QWidget *widget)
-{
-    const QPoint centre = widget->rect().center();
-    QMouseEvent press(QEvent::MouseButtonPress, centre, widget->mapToGlobal(centre), Qt::LeftButton, Qt::LeftButton,
-                      Qt::NoModifier);
-    QMouseEvent release(QEvent::MouseButtonRelease, centre, widget->mapToGlobal(centre), Qt::LeftButton,
-                        Qt::NoButton, Qt::NoModifier);
-    QApplication::sendEvent(widget, &press);
-    QApplication::sendEvent(widget, &release);
-}
 
 bool everyTileShown(const QList<SignalSwitchBut *> &tiles, int count, const QString &resolution)
 {
@@ -168,7 +128,7 @@ int main(int argc, char *argv[])
         watch.clock = &clock;
         tile->installEventFilter(&watch);
         clock.start();
-        click(tile);
+        sendLeftClick(tile);
         while (watch.paintedAtNs < 0 && clock.elapsed() < RawTimeoutMs)
             QApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
         tile->removeEventFilter(&watch);
@@ -181,7 +141,7 @@ int main(int argc, char *argv[])
         }
         double rawUs = 0;
         const QByteArray request = Protocol::build(Protocol::Command::SwitchOne, {input, output}).toLatin1();
-        if (!rawRoundTrip(raw, request, &rawUs)) {
+        if (!Bench::rawRoundTrip(raw, request, &rawUs)) {
             std::fprintf(stderr, "raw round trip failed in round %d\n", i);
             return 1;
         }
@@ -190,8 +150,8 @@ int main(int argc, char *argv[])
             viaRaw.push_back(rawUs);
         }
     }
-    const Figures c = figures(viaClick);
-    const Figures r = figures(viaRaw);
+    const Bench::Figures c = Bench::figures(viaClick);
+    const Bench::Figures r = Bench::figures(viaRaw);
     std::printf("click on a tile until it is painted with the new route, %d rounds (16x16)\n", ClickRounds);
     std::printf("  click -> painted tile: median %8.1f us  p99 %8.1f us\n", c.median, c.p99);
     std::printf("  raw \"(sw,i,o)\":        median %8.1f us  p99 %8.1f us\n", r.median, r.p99);
@@ -229,7 +189,7 @@ int main(int argc, char *argv[])
         }
         double swUs = 0;
         double resUs = 0;
-        if (!rawRoundTrip(raw, "(get,sw)", &swUs) || !rawRoundTrip(raw, "(get,i.res,0)", &resUs)) {
+        if (!Bench::rawRoundTrip(raw, "(get,sw)", &swUs) || !Bench::rawRoundTrip(raw, "(get,i.res,0)", &resUs)) {
             std::fprintf(stderr, "raw queries failed in round %d\n", i);
             return 1;
         }
@@ -238,8 +198,8 @@ int main(int argc, char *argv[])
             device.push_back(swUs + resUs);
         }
     }
-    const Figures t = figures(total);
-    const Figures d = figures(device);
+    const Bench::Figures t = Bench::figures(total);
+    const Bench::Figures d = Bench::figures(device);
     const double own = t.median - d.median;
     const double wait = Switching::EnterPageDelayMs * 1000.0;
     std::printf("entering the switching page (16x16) until every tile shows name and resolution, %d rounds\n",

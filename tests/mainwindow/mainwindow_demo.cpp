@@ -6,7 +6,6 @@
 // scene polling dialog. --send lists requests sent first ("(a);(b)").
 #include <QApplication>
 #include <QCommandLineParser>
-#include <QMouseEvent>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScreen>
@@ -19,6 +18,7 @@
 #include "mainwindow/scenes/scenepanel.h"
 #include "mainwindow/switching/switchingpage.h"
 #include "resources/trivaneresources.h"
+#include "tests/support/widget_click.h"
 #include "widgets/my_toolbutton.h"
 #include "widgets/signalswitchbut.h"
 
@@ -26,17 +26,6 @@ namespace {
 constexpr int ShotSettleMs = 1500;
 constexpr int ShotTypeDelayMs = 900;
 constexpr int PageSlideMs = 800;
-
-void click(QWidget *widget)
-{
-    const QPoint centre = widget->rect().center();
-    QMouseEvent press(QEvent::MouseButtonPress, centre, widget->mapToGlobal(centre), Qt::LeftButton, Qt::LeftButton,
-                      Qt::NoModifier);
-    QMouseEvent release(QEvent::MouseButtonRelease, centre, widget->mapToGlobal(centre), Qt::LeftButton,
-                        Qt::NoButton, Qt::NoModifier);
-    QApplication::sendEvent(widget, &press);
-    QApplication::sendEvent(widget, &release);
-}
 
 // What the first heartbeat would do, without waiting for it: the device's
 // size lays out the pages.
@@ -65,7 +54,7 @@ void preparePage(MainWindow *window, const QString &page, const QString &routes,
                 || output > switching->tiles().size())
                 continue;
             switching->inputButtons().at(input - 1)->click();
-            click(switching->tiles().at(output - 1));
+            sendLeftClick(switching->tiles().at(output - 1));
         }
     } else if (page == QLatin1String("rename")) {
         window->findChild<QPushButton *>("pushButton_SystemSettings")->click();
