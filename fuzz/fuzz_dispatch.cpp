@@ -3,6 +3,8 @@
 // with fuzz_driver.cpp as a bounded noise test otherwise.
 #include "link/dispatch/replydispatcher.h"
 #include "link/protocol/protocol.h"
+#include "mainwindow/scenes/scenemodel.h"
+#include "mainwindow/switching/switchingmodel.h"
 #include "tests/support/dispatch_nullsink.h"
 
 #include <QCoreApplication>
@@ -41,15 +43,37 @@ struct Harness
         zero.factoryResetMs = zero.wakeUpDelay4x4Ms = zero.wakeUpDelayMs = zero.networkReconnectMs = 0;
         zero.wakeUpResolutionGapMs = 0;
         dispatcher.setTimings(zero);
-        // Hook branches edit the working copy the way the scene branches do.
+        // The pages' parsers read their branches, and the scene branches edit
+        // the working copy the way the scene block does.
         dispatcher.setBranchHandler(Protocol::Answer::ScenePollingDisable, [](ReplyDispatcher::BranchCall &c) {
             c.work.remove(QStringLiteral("scenepollingdisableok"));
             return ReplyDispatcher::Flow::Continue;
         });
         dispatcher.setBranchHandler(Protocol::Answer::ScenePollingList, [](ReplyDispatcher::BranchCall &c) {
-            c.work.remove(QStringLiteral("scenepollinglist"));
-            c.work.remove(QStringLiteral("ok"));
+            if (const auto list = Scenes::pollingList(c.work))
+                c.work.remove(list->begin, list->length);
             return ReplyDispatcher::Flow::Continue;
+        });
+        dispatcher.setBranchHandler(Protocol::Answer::SceneReady, [](ReplyDispatcher::BranchCall &c) {
+            (void)Scenes::storedScenes(c.work);
+            (void)Scenes::sceneCheck(c.work);
+            return ReplyDispatcher::Flow::Continue;
+        });
+        dispatcher.setBranchHandler(Protocol::Answer::ScenePollingTime, [](ReplyDispatcher::BranchCall &c) {
+            (void)Scenes::pollingInterval(c.work);
+            (void)Scenes::pollingCalledScene(c.work);
+            (void)Scenes::savedScene(c.work);
+            (void)Scenes::calledScene(c.work);
+            (void)Scenes::deletedScene(c.work);
+            return ReplyDispatcher::Flow::Continue;
+        });
+        dispatcher.setBranchHandler(Protocol::Answer::Routing, [](ReplyDispatcher::BranchCall &c) {
+            return Switching::parseRouting(c.work).outOfRange ? ReplyDispatcher::Flow::End
+                                                              : ReplyDispatcher::Flow::Continue;
+        });
+        dispatcher.setBranchHandler(Protocol::Answer::InputResolution, [](ReplyDispatcher::BranchCall &c) {
+            return Switching::parseInputResolutions(c.work).outOfRange ? ReplyDispatcher::Flow::End
+                                                                       : ReplyDispatcher::Flow::Continue;
         });
         dispatcher.setBranchHandler(Protocol::Answer::FirmwareReady, [](ReplyDispatcher::BranchCall &c) {
             return c.work.size() % 2 ? ReplyDispatcher::Flow::End : ReplyDispatcher::Flow::Continue;

@@ -128,6 +128,10 @@ void SwitchingPage::connectWindow()
         Route_selection_currentTextChanged(model);
         // The names may have been read before the model was known.
         showAllNames();
+        // The window opens on this page: once the device has said what it
+        // is, the tiles show its routing without waiting for a click.
+        if (!m_shownOnce && m_window->currentPage == SwitchingPageIndex)
+            QTimer::singleShot(0, this, [this] { m_window->whenLinkFree(this, [this] { refresh(); }); });
     });
     connect(m_window, &MainWindow::Send_PortStatus, this, &SwitchingPage::showPortStatus);
     connect(m_window, &MainWindow::Send_LinkLost, this, &SwitchingPage::showLinkLost);
@@ -190,6 +194,7 @@ void SwitchingPage::refresh()
     if (m_window->pollingRunning || m_refreshing)
         return;
     m_refreshing = true;
+    m_shownOnce = true;
     // The overlay goes up first, so that its paint falls into the pause the
     // page takes before asking instead of adding to the wait. It covers the
     // whole window and takes every click, and the exchanges hold keys until

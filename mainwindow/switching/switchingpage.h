@@ -97,4 +97,6 @@ private:
     int m_allSwitchPending = 0;
     int m_windowHolds = 0;
     bool m_refreshing = false;
+    // The routing has been read once since the window opened.
+    bool m_shownOnce = false;
 };

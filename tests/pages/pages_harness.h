@@ -47,7 +47,12 @@ public:
         m_window->Connect_TCP_Server();
         if (m_window->connectionType != DeviceLink::TcpConnection)
             return fail(QStringLiteral("no TCP link to the simulator"));
-        return applyModel();
+        if (!applyModel())
+            return false;
+        // The first model shows the routing and asks for the scenes: let
+        // that finish before a test starts counting requests.
+        QTest::qWait(SettleAfterStartMs);
+        return true;
     }
 
     // Asks "(info,link)" and dispatches the answer as if it were the first
@@ -80,6 +85,7 @@ public:
     QString appDir() const { return m_appDir.path(); }
 
     static constexpr int LinkFreeTimeoutMs = 3000;
+    static constexpr int SettleAfterStartMs = 400;
 
 private:
     bool fail(const QString &why)

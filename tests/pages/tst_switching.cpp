@@ -24,6 +24,7 @@ class TestSwitching : public QObject
 
 private slots:
     void initTestCase();
+    void openingShowsTheDevicesRouting();
     void layoutFollowsModel_data();
     void layoutFollowsModel();
     void unknownModelLaysOutAsFourByFour();
@@ -114,6 +115,17 @@ void TestSwitching::checkLayout(int inputs, int outputs, int rows, int columns)
         QVERIFY(qAbs(page()->tiles().at(i)->width() - first.width()) <= 1);
     }
     QVERIFY(first.height() * rows <= area.height());
+}
+
+void TestSwitching::openingShowsTheDevicesRouting()
+{
+    // Nobody clicked: the device's first answer about itself was enough.
+    const QStringList route = deviceRoute();
+    QVERIFY(!route.isEmpty());
+    for (int output = 1; output <= route.size(); ++output) {
+        QCOMPARE(page()->tiles().at(output - 1)->routedInput(), route.at(output - 1).toInt());
+        QVERIFY(!page()->tiles().at(output - 1)->resolution().isEmpty());
+    }
 }
 
 void TestSwitching::layoutFollowsModel_data()
