@@ -242,11 +242,21 @@ void MainWindow::startHeartbeat()
 
 void MainWindow::whenLinkFree(QObject *context, std::function<void()> work)
 {
-    if (!m_link->exchangeRunning()) {
+    runWhenLinkFree(context, std::move(work), m_linkClock.elapsed() + LinkFreeMaxWaitMs);
+}
+
+void MainWindow::runWhenLinkFree(QObject *context, std::function<void()> work, qint64 deadlineMs)
+{
+    // Free: no exchange reads the port, no request waits for its answer and
+    // no heartbeat answer is due. A link that never comes free (a device
+    // that chatters) does not hold the work back for ever.
+    const bool free = !m_link->exchangeRunning() && !linkBusy && !heartbeatPending;
+    if (free || m_linkClock.elapsed() >= deadlineMs) {
         work();
         return;
     }
-    QTimer::singleShot(WaitRecheckMs, context, [this, context, work] { whenLinkFree(context, work); });
+    QTimer::singleShot(WaitRecheckMs, context,
+                       [this, context, work, deadlineMs] { runWhenLinkFree(context, work, deadlineMs); });
 }
 
 void MainWindow::sendData(QString info)

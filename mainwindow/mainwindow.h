@@ -92,6 +92,7 @@ public:
     // Runs `work` as soon as no exchange waits for its answer (at once when
     // none does); dropped when `context` goes. For requests sent by timers.
     void whenLinkFree(QObject *context, std::function<void()> work);
+    static constexpr int LinkFreeMaxWaitMs = 5000;
     QIODevice *currentDevice() const;
     DeviceLink *deviceLink() const { return m_link; }
     ReplyDispatcher *dispatcher() const { return m_dispatcher; }
@@ -374,6 +375,7 @@ private:
     void slideTo(bool next);
     void verticalSlide(QStackedWidget *stack, int index, bool next);
     bool waitForPendingHeartbeat();
+    void runWhenLinkFree(QObject *context, std::function<void()> work, qint64 deadlineMs);
 
     static QMutex s_mutex;
     static MainWindow *s_instance;

@@ -130,7 +130,7 @@ void SwitchingPage::connectWindow()
         showAllNames();
         // The window opens on this page: once the device has said what it
         // is, the tiles show its routing without waiting for a click.
-        if (!m_shownOnce && m_window->currentPage == SwitchingPageIndex)
+        if (!m_shownOnce && m_window->isVisible() && m_window->currentPage == SwitchingPageIndex)
             QTimer::singleShot(0, this, [this] { m_window->whenLinkFree(this, [this] { refresh(); }); });
     });
     connect(m_window, &MainWindow::Send_PortStatus, this, &SwitchingPage::showPortStatus);

@@ -5,18 +5,15 @@
 #include "widgets/my_toolbutton.h"
 #include "widgets/mybutton.h"
 #include "widgets/mylineedit.h"
-#include "widgets/projectlistwidget.h"
 #include "widgets/qtlineedit.h"
 
 #include <QApplication>
 #include <QLabel>
-#include <QMimeData>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QSlider>
 #include <QTest>
 
-#include <memory>
 
 namespace {
 // Shows window and makes it the active window, as a window manager would. A
@@ -52,8 +49,6 @@ private slots:
     void volumeSlider_data();
     void volumeSlider();
     void volumeSliderReplySilent();
-    void projectListDrop_data();
-    void projectListDrop();
     void commandLineHistory();
 };
 
@@ -258,50 +253,6 @@ void TestWidgetsSmall::volumeSliderReplySilent()
     slider.setValue(73);
     QCOMPARE(slider.valueLabel()->text(), QStringLiteral("73"));
     QCOMPARE(changes.count() + releases.count(), 0);
-}
-
-void TestWidgetsSmall::projectListDrop_data()
-{
-    QTest::addColumn<int>("targetRow"); // -1: below the last item
-    QTest::addColumn<bool>("fromList");
-    QTest::addColumn<int>("expectedRow");
-    QTest::newRow("onto the second item") << 1 << true << 1;
-    QTest::newRow("onto the first item") << 0 << true << 0;
-    QTest::newRow("empty area appends") << -1 << true << 3;
-    QTest::newRow("foreign text refused") << 0 << false << -1;
-}
-
-void TestWidgetsSmall::projectListDrop()
-{
-    QFETCH(int, targetRow);
-    QFETCH(bool, fromList);
-    QFETCH(int, expectedRow);
-    ProjectListWidget list;
-    list.addItems({QStringLiteral("场景1"), QStringLiteral("场景2"), QStringLiteral("场景3")});
-    list.resize(200, 300);
-    list.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&list));
-
-    QPoint pos(20, 280);
-    if (targetRow >= 0)
-        pos = list.visualItemRect(list.item(targetRow)).center() - QPoint(0, ProjectListWidget::DropRowOffset);
-
-    // A drag from the list itself carries the scene number; text dragged in
-    // from another program carries none and is refused.
-    std::unique_ptr<QMimeData> mime(fromList ? ProjectListWidget::mimeDataFor(9, QStringLiteral("场景9"))
-                                             : new QMimeData);
-    if (!fromList)
-        mime->setText(QStringLiteral("场景9"));
-    const bool dropped = list.dropScene(mime.get(), fromList ? &list : nullptr, pos);
-    QCOMPARE(dropped, fromList);
-
-    if (expectedRow < 0) {
-        QCOMPARE(list.count(), 3);
-        return;
-    }
-    QCOMPARE(list.count(), 4);
-    QCOMPARE(list.item(expectedRow)->text(), QStringLiteral("场景9"));
-    QCOMPARE(ProjectListWidget::sceneOf(list.item(expectedRow)), 9);
 }
 
 void TestWidgetsSmall::commandLineHistory()
