@@ -1,4 +1,5 @@
 #include "app/commonlyused.h"
+#include "tests/support/show_active.h"
 #include "widgets/my_toolbutton.h"
 #include "widgets/mybutton.h"
 #include "widgets/mylineedit.h"
@@ -15,17 +16,6 @@
 #include <memory>
 
 namespace {
-
-// Shows the window and makes it active, as a window manager would.
-bool showActive(QWidget &window)
-{
-    window.show();
-    if (!QTest::qWaitForWindowExposed(&window))
-        return false;
-    if (QApplication::activeWindow() != &window)
-        QApplication::setActiveWindow(&window);
-    return QApplication::activeWindow() == &window;
-}
 
 // Either kind of renamable button behind one face.
 struct Renamable

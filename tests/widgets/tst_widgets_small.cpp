@@ -1,5 +1,6 @@
 #include "app/commonlyused.h"
 #include "resources/trivaneresources.h"
+#include "tests/support/show_active.h"
 #include "widgets/customizevolumeslider.h"
 #include "widgets/edidlineedit.h"
 #include "widgets/my_toolbutton.h"
@@ -15,20 +16,6 @@
 #include <QTest>
 
 
-namespace {
-// Shows window and makes it the active window, as a window manager would. A
-// bare X server never activates a window, so Qt is told directly once the
-// window is on screen; keys and focus then behave as on a desktop.
-bool showActive(QWidget &window)
-{
-    window.show();
-    if (!QTest::qWaitForWindowExposed(&window))
-        return false;
-    if (QApplication::activeWindow() != &window)
-        QApplication::setActiveWindow(&window);
-    return QApplication::activeWindow() == &window;
-}
-} // namespace
 
 class TestWidgetsSmall : public QObject
 {
