@@ -6,13 +6,55 @@
 #include <QElapsedTimer>
 #include <QString>
 #include <QTcpSocket>
+#include <QTemporaryDir>
+
+#include <cstdio>
 
 #include <algorithm>
 #include <vector>
 
+#include "app/commonlyused.h"
 #include "link/protocol/protocol.h"
+#include "resources/trivaneresources.h"
 
 namespace Bench {
+
+// Before the QApplication is made: offscreen unless told otherwise, and the
+// simulator built with the benchmark unless another is named.
+inline void prepareEnvironment(const char *simulator = nullptr)
+{
+    if (simulator && qEnvironmentVariableIsEmpty("TRIVANE_SIM"))
+        qputenv("TRIVANE_SIM", simulator);
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+}
+
+// Once the QApplication exists: the resources, an application directory of
+// the run's own, and on stderr only messages from `least` up (without the
+// offscreen platform's notes that it cannot fade windows).
+class Session
+{
+public:
+    explicit Session(QtMsgType least)
+    {
+        Trivane::initResources();
+        CommonlyUsed::setApplicationDirOverride(m_appDir.path());
+        leastShown() = least;
+        qInstallMessageHandler([](QtMsgType type, const QMessageLogContext &, const QString &text) {
+            if (type >= leastShown() && !text.contains(QLatin1String("window opacity")))
+                std::fprintf(stderr, "%s\n", qPrintable(text));
+        });
+    }
+
+private:
+    static QtMsgType &leastShown()
+    {
+        static QtMsgType least = QtWarningMsg;
+        return least;
+    }
+
+    QTemporaryDir m_appDir;
+};
 
 struct Figures
 {

@@ -61,9 +61,8 @@ void MainWindow::setupPages()
         if (!m_names->saveAll(true))
             qWarning() << "factory names could not be stored";
     });
-
-    // The layout of the model known now (the default until the device answers).
-    Route_selection_currentTextChanged(CommonlyUsed::deviceType);
+    // Each page lays itself out for the model known now (the default until
+    // the device answers) and follows Send_ModelApplied.
 }
 
 void MainWindow::setPollingRunning(bool running)

@@ -9,15 +9,13 @@
 #include <QElapsedTimer>
 #include <QPlainTextEdit>
 #include <QStackedWidget>
-#include <QTemporaryDir>
 
 #include <algorithm>
 #include <cstdio>
 #include <vector>
 
-#include "app/commonlyused.h"
+#include "bench/bench_support.h"
 #include "mainwindow/mainwindow.h"
-#include "resources/trivaneresources.h"
 
 namespace {
 constexpr int Rounds = 200;
@@ -88,16 +86,9 @@ Figures measure(MainWindow *window, const QString &message, bool byLines, double
 
 int main(int argc, char *argv[])
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    Bench::prepareEnvironment();
     QApplication app(argc, argv);
-    Trivane::initResources();
-    QTemporaryDir appDir;
-    CommonlyUsed::setApplicationDirOverride(appDir.path());
-    qInstallMessageHandler([](QtMsgType type, const QMessageLogContext &, const QString &text) {
-        if (type >= QtCriticalMsg)
-            std::fprintf(stderr, "%s\n", qPrintable(text));
-    });
+    const Bench::Session session(QtCriticalMsg);
 
     MainWindow *window = MainWindow::getInstance();
     window->resize(1280, 900);

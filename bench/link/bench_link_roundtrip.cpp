@@ -3,18 +3,15 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QTcpSocket>
-#include <QTemporaryDir>
 
 #include <algorithm>
 #include <cstdio>
 #include <vector>
 
-#include "app/commonlyused.h"
 #include "bench/bench_support.h"
 #include "link/protocol/protocol.h"
 #include "link/transport/devicelink.h"
 #include "mainwindow/mainwindow.h"
-#include "resources/trivaneresources.h"
 #include "tests/support/sim_process.h"
 
 namespace {
@@ -26,18 +23,9 @@ constexpr char Request[] = "(get,sw)";
 
 int main(int argc, char *argv[])
 {
-    if (qEnvironmentVariableIsEmpty("TRIVANE_SIM"))
-        qputenv("TRIVANE_SIM", TRIVANE_SIM_PATH);
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    Bench::prepareEnvironment(TRIVANE_SIM_PATH);
     QApplication app(argc, argv);
-    Trivane::initResources();
-    QTemporaryDir appDir;
-    CommonlyUsed::setApplicationDirOverride(appDir.path());
-    qInstallMessageHandler([](QtMsgType type, const QMessageLogContext &, const QString &text) {
-        if (type >= QtWarningMsg)
-            std::fprintf(stderr, "%s\n", qPrintable(text));
-    });
+    const Bench::Session session(QtWarningMsg);
 
     SimProcess sim;
     if (!sim.start({QStringLiteral("--model"), QStringLiteral("8x16")})) {

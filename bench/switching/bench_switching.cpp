@@ -7,20 +7,17 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QTcpSocket>
-#include <QTemporaryDir>
 
 #include <algorithm>
 #include <cstdio>
 #include <vector>
 
-#include "app/commonlyused.h"
 #include "bench/bench_support.h"
 #include "link/protocol/protocol.h"
 #include "link/transport/devicelink.h"
 #include "mainwindow/mainwindow.h"
 #include "mainwindow/switching/switchingmodel.h"
 #include "mainwindow/switching/switchingpage.h"
-#include "resources/trivaneresources.h"
 #include "tests/support/sim_process.h"
 #include "tests/support/widget_click.h"
 #include "widgets/my_toolbutton.h"
@@ -63,19 +60,9 @@ bool everyTileShown(const QList<SignalSwitchBut *> &tiles, int count, const QStr
 
 int main(int argc, char *argv[])
 {
-    if (qEnvironmentVariableIsEmpty("TRIVANE_SIM"))
-        qputenv("TRIVANE_SIM", TRIVANE_SIM_PATH);
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    Bench::prepareEnvironment(TRIVANE_SIM_PATH);
     QApplication app(argc, argv);
-    Trivane::initResources();
-    QTemporaryDir appDir;
-    CommonlyUsed::setApplicationDirOverride(appDir.path());
-    qInstallMessageHandler([](QtMsgType type, const QMessageLogContext &, const QString &text) {
-        // The offscreen platform cannot fade windows; not a fault of the page.
-        if (type >= QtWarningMsg && !text.contains(QLatin1String("window opacity")))
-            std::fprintf(stderr, "%s\n", qPrintable(text));
-    });
+    const Bench::Session session(QtWarningMsg);
 
     SimProcess sim;
     if (!sim.start({QStringLiteral("--model"), QStringLiteral("16x16")})) {

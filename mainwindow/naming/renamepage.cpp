@@ -24,8 +24,8 @@ constexpr int MinChannelCount = 2;
 constexpr int EditMinimumWidth = 130;
 constexpr int LabelMinimumWidth = 56;
 
-// The scene default Clear writes in each language (Simplified Chinese as its
-// source text); also how a default is recognised in a field.
+// The scene default Clear writes in English and Traditional Chinese
+// (Simplified Chinese is the translated source text).
 QString sceneDefaultLiteral(int number, int language)
 {
     switch (language) {
@@ -37,12 +37,6 @@ QString sceneDefaultLiteral(int number, int language)
         return QStringLiteral("场景 %1").arg(number);
     }
 }
-
-// Defaults are written with and without the blank before the number.
-QString withoutBlanks(QString text)
-{
-    return text.remove(QLatin1Char(' '));
-}
 } // namespace
 
 RenamePage::RenamePage(MainWindow *window, NameStore *names, QWidget *parent)
@@ -53,7 +47,6 @@ RenamePage::RenamePage(MainWindow *window, NameStore *names, QWidget *parent)
 {
     Q_ASSERT(m_window && m_names);
     ui->setupUi(this);
-    m_language = CommonlyUsed::getLanguageIndex();
 
     m_groups[NameStore::Input]
         = { NameStore::Input, ui->gridLayout_Input, &m_inputLabels, &m_inputEdits, ChannelColumns, 0 };
@@ -263,27 +256,11 @@ void RenamePage::onNameChanged(int kind, int number)
 
 void RenamePage::onLanguageChanged()
 {
-    const int language = CommonlyUsed::getLanguageIndex();
+    // Scene fields that show a default follow the language through the
+    // store's nameChanged; here only the page's own texts and limits.
     ui->retranslateUi(this);
     retranslateRows();
     applyLimits();
-
-    // Scene defaults in the fields follow the language; names the operator
-    // gave stay as they are.
-    if (language != m_language) {
-        for (int number = 1; number <= m_sceneEdits.size(); ++number) {
-            const QString text = m_sceneEdits[number - 1]->text();
-            const bool stored = m_names->hasName(NameStore::Scene, number)
-                && text == m_names->name(NameStore::Scene, number);
-            if (!stored && withoutBlanks(text) == withoutBlanks(sceneDefaultLiteral(number, m_language))) {
-                const QString next = defaultText(NameStore::Scene, number);
-                putText(NameStore::Scene, number, next);
-                m_sceneEdits[number - 1]->setPlaceholderText(next);
-                m_sceneEdits[number - 1]->setToolTip(next);
-            }
-        }
-        m_language = language;
-    }
     arrangeChannelGroups();
 }
 

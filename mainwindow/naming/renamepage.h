@@ -88,6 +88,4 @@ private:
     QList<QLabel *> m_outputLabels;
     QList<QLabel *> m_sceneLabels;
     Group m_groups[3];
-    // Language of the scene defaults now in the fields.
-    int m_language = 0;
 };

@@ -252,7 +252,7 @@ void SwitchingPage::on_pushButton_Input_All_clicked()
         return;
 
     m_allSwitchPending = 1;
-    holdWindow();
+    m_window->setEnabled(false);
     QString answer;
     const bool switched
         = m_window->sendDataDevice(Protocol::build(Protocol::Command::SwitchAll, { input }), answer);
@@ -265,7 +265,7 @@ void SwitchingPage::on_pushButton_Input_All_clicked()
             if (switched)
                 queryResolutions(AllInputs);
             m_allSwitchPending = 0;
-            releaseWindow();
+            m_window->setEnabled(true);
         });
     });
 }
@@ -452,18 +452,6 @@ void SwitchingPage::onPollingChanged(bool running)
     for (my_ToolButton *button : qAsConst(m_inputs))
         button->setEnabled(!running);
     ui->pushButton_Input_All->setEnabled(!running);
-}
-
-void SwitchingPage::holdWindow()
-{
-    if (m_windowHolds++ == 0)
-        m_window->setEnabled(false);
-}
-
-void SwitchingPage::releaseWindow()
-{
-    if (m_windowHolds > 0 && --m_windowHolds == 0)
-        m_window->setEnabled(true);
 }
 
 void SwitchingPage::changeEvent(QEvent *event)

@@ -83,9 +83,6 @@ private:
     void showPortStatus(const QVector<bool> &inputs, const QVector<bool> &outputs);
     void showLinkLost();
     void onPollingChanged(bool running);
-    // The window stays disabled while any of the page's holds is open.
-    void holdWindow();
-    void releaseWindow();
 
     Ui::SwitchingPage *ui = nullptr;
     MainWindow *m_window = nullptr;
@@ -95,7 +92,6 @@ private:
     QGridLayout *m_grid = nullptr;
     int m_currentInput = 0;
     int m_allSwitchPending = 0;
-    int m_windowHolds = 0;
     bool m_refreshing = false;
     // The routing has been read once since the window opened.
     bool m_shownOnce = false;

@@ -40,6 +40,15 @@ struct LoopbackPeer
         peer->write(bytes);
         peer->flush();
     }
+    // Answers every request in two pieces, `pauseMs` apart.
+    void answerInTwo(const QByteArray &first, const QByteArray &rest, int pauseMs)
+    {
+        QObject::connect(peer, &QTcpSocket::readyRead, peer, [this, first, rest, pauseMs] {
+            peer->readAll();
+            send(first);
+            QTimer::singleShot(pauseMs, peer, [this, rest] { send(rest); });
+        });
+    }
 };
 
 // A pty pair: the link opens the slave, the test plays the device on the master.
@@ -230,12 +239,8 @@ void TestDeviceLink::exchangeIsNotCutAtNameHoldingOk()
     DeviceLink link;
     LoopbackPeer peer;
     QVERIFY(peer.connect(link));
-    QObject::connect(peer.peer, &QTcpSocket::readyRead, peer.peer, [&] {
-        peer.peer->readAll();
-        // "Book" ends in "ok" and ends the text for 150 ms.
-        peer.send("Book");
-        QTimer::singleShot(150, peer.peer, [&] { peer.send("shop\r\nsystemon\r\nunlock\r\nok\r\n"); });
-    });
+    // "Book" ends in "ok" and ends the text for 150 ms.
+    peer.answerInTwo("Book", "shop\r\nsystemon\r\nunlock\r\nok\r\n", 150);
     QString answer, display;
     QCOMPARE(link.exchange("(info,dev)", &answer, &display), DeviceLink::ExchangeResult::Ok);
     QCOMPARE(display, QStringLiteral("Bookshop\r\nsystemon\r\nunlock\r\nok\r\n"));
@@ -265,12 +270,7 @@ void TestDeviceLink::exchangeIsNotCutAtNameEndingInOk()
     DeviceLink link;
     LoopbackPeer peer;
     QVERIFY(peer.connect(link));
-    QObject::connect(peer.peer, &QTcpSocket::readyRead, peer.peer, [&] {
-        peer.peer->readAll();
-        peer.send(first);
-        const int pause = QByteArray(QTest::currentDataTag()) == "slow rest" ? 300 : 15;
-        QTimer::singleShot(pause, peer.peer, [&] { peer.send(rest); });
-    });
+    peer.answerInTwo(first, rest, QByteArray(QTest::currentDataTag()) == "slow rest" ? 300 : 15);
     QString got;
     QElapsedTimer clock;
     clock.start();
@@ -321,11 +321,7 @@ void TestDeviceLink::exchangeTakesLineBreakThatFollowsAtOnce()
     DeviceLink link;
     LoopbackPeer peer;
     QVERIFY(peer.connect(link));
-    QObject::connect(peer.peer, &QTcpSocket::readyRead, peer.peer, [&] {
-        peer.peer->readAll();
-        peer.send("outbaudrate9600ok\r");
-        QTimer::singleShot(5, peer.peer, [&] { peer.send("\n"); });
-    });
+    peer.answerInTwo("outbaudrate9600ok\r", "\n", 5);
     QString answer, shown;
     QCOMPARE(link.exchange("(get,o.baud)", &answer, &shown), DeviceLink::ExchangeResult::Ok);
     QCOMPARE(shown, QStringLiteral("outbaudrate9600ok\r\n"));
