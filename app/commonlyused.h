@@ -24,6 +24,7 @@ public:
     static QString InputSource;
     // Device type chosen at login: 0 Orvex, 1 Orvex-L, 2 Orvex-Q, 3 Orvex-T.
     static int ver_minor;
+    enum DeviceTypeIndex { DeviceTypeOrvex = 0, DeviceTypeOrvexL, DeviceTypeOrvexQ, DeviceTypeOrvexT };
     // MAC address of the device's network module, as last reported; written to
     // "TCP_information/ModeMac" on a factory reset.
     static QString moduleMac;

@@ -7,6 +7,7 @@
 #include <QStackedWidget>
 
 #include "app/commonlyused.h"
+#include "mainwindow/portstatus/portstatuspage.h"
 #include "ui_mainwindow.h"
 
 namespace {
@@ -16,15 +17,16 @@ constexpr int VerticalSlideMs = 300;
 enum Page {
     SignalSwitchingPage = 0,
     OutputSettingPage,
-    CecPage,
+    CecControlPage,
     SplicingPage,
     PartitionPage,
-    EdidPage,
+    EdidSettingsPage,
     SystemSettingsPage,
     SystemInformationPage,
 };
 constexpr int UserManagementSubPage = 1;
 constexpr int LanguageSubPage = 5;
+constexpr int PortStatusSubPage = 0;
 constexpr int AboutSubPage = 1;
 } // namespace
 
@@ -183,7 +185,8 @@ void MainWindow::on_pushButton_OutputSetting_clicked()
 
 void MainWindow::on_pushButton_CecControl_clicked()
 {
-    navigateTo(CecPage);
+    if (navigateTo(CecControlPage))
+        emit Send_PageShown(CecControlPage);
 }
 
 void MainWindow::on_pushButton_SplicingControl_clicked()
@@ -200,8 +203,8 @@ void MainWindow::on_pushButton_PartitionMode_clicked()
 
 void MainWindow::on_pushButton_EDIDSettings_clicked()
 {
-    if (navigateTo(EdidPage))
-        emit Send_PageShown(EdidPage);
+    if (navigateTo(EdidSettingsPage))
+        emit Send_PageShown(EdidSettingsPage);
 }
 
 void MainWindow::on_pushButton_SystemSettings_clicked()
@@ -212,12 +215,17 @@ void MainWindow::on_pushButton_SystemSettings_clicked()
 
 void MainWindow::on_pushButton_systemInformation_clicked()
 {
-    navigateTo(SystemInformationPage);
+    if (!navigateTo(SystemInformationPage))
+        return;
+    emit Send_PageShown(SystemInformationPage);
+    if (ui->stackedWidget_systemInformation->currentIndex() == PortStatusSubPage)
+        m_portStatusPage->onShown();
 }
 
 void MainWindow::on_pushButton_portStatus_clicked()
 {
-    pageUpTurningMode(ui->stackedWidget_systemInformation, 0);
+    pageUpTurningMode(ui->stackedWidget_systemInformation, PortStatusSubPage);
+    m_portStatusPage->onShown();
 }
 
 void MainWindow::on_pushButton_About_clicked()

@@ -124,7 +124,6 @@ MainWindow::MainWindow(QWidget *parent)
 
     // 5. Start on page 0.
     ui->stackedWidget_matrix->setCurrentIndex(0);
-    ui->stackedWidget_output_Set->setCurrentIndex(0);
     ui->stackedWidget_SystemSettings->setCurrentIndex(0);
     ui->stackedWidget_systemInformation->setCurrentIndex(0);
     ui->pushButton_SignalSwitching->setChecked(true);
@@ -218,6 +217,9 @@ void MainWindow::applyAccountRestrictions()
     // anyone: nothing leads to them from the navigation.
     ui->pushButton_SplicingControl->hide();
     ui->pushButton_PartitionMode->hide();
+    // Only Orvex-Q devices speak CEC.
+    if (CommonlyUsed::ver_minor != CommonlyUsed::DeviceTypeOrvexQ)
+        ui->pushButton_CecControl->hide();
     // A "User" account sees the switching page only.
     if (SettingsCatalogue::readString(SettingsCatalogue::Keys::AccountType)
         != QLatin1String(SettingsCatalogue::Defaults::AccountUser))

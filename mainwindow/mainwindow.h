@@ -34,6 +34,10 @@ class MyButton;
 class NameStore;
 class QLineEdit;
 class RenamePage;
+class OutputPage;
+class PortStatusPage;
+class EdidPage;
+class CecPage;
 class ScenePanel;
 class SwitchingPage;
 class my_ToolButton;
@@ -107,6 +111,10 @@ public:
     SwitchingPage *switchingPage() const { return m_switchingPage; }
     ScenePanel *scenePanel() const { return m_scenePanel; }
     RenamePage *renamePage() const { return m_renamePage; }
+    OutputPage *outputPage() const { return m_outputPage; }
+    PortStatusPage *portStatusPage() const { return m_portStatusPage; }
+    EdidPage *edidPage() const { return m_edidPage; }
+    CecPage *cecPage() const { return m_cecPage; }
     // The one routine for the device's polling state: sets pollingRunning,
     // locks or frees the pages that must not be used while the device
     // polls, and tells the pages (Send_PollingChanged).
@@ -291,6 +299,9 @@ public slots:
     void refreshSwitchStatus(QString reply);
     void refreshSceneStatus(QString reply);
     void Route_selection_currentTextChanged(QString model);
+    void Route_selection_EDID_currentTextChanged(QString model);
+    void OutputSetting_currentTextChanged(QString model);
+    void on_pushButton_Refresh_port_status_clicked();
     void Delete_scene();
     // The in-place rename that a click elsewhere commits.
     void Get_InputButton(my_ToolButton *nbutton, QLineEdit *nlineEdit, int number);
@@ -403,6 +414,10 @@ private:
     SwitchingPage *m_switchingPage = nullptr;
     ScenePanel *m_scenePanel = nullptr;
     RenamePage *m_renamePage = nullptr;
+    OutputPage *m_outputPage = nullptr;
+    PortStatusPage *m_portStatusPage = nullptr;
+    EdidPage *m_edidPage = nullptr;
+    CecPage *m_cecPage = nullptr;
     // The open in-place rename: 1 input/output button, 2 scene button, 0 none.
     int m_renameKind = 0;
     QPointer<my_ToolButton> m_renameButton;

@@ -7,8 +7,12 @@
 #include <QVBoxLayout>
 
 #include "app/commonlyused.h"
+#include "mainwindow/cec/cecpage.h"
+#include "mainwindow/edid/edidpage.h"
 #include "mainwindow/naming/namestore.h"
 #include "mainwindow/naming/renamepage.h"
+#include "mainwindow/output/outputpage.h"
+#include "mainwindow/portstatus/portstatuspage.h"
 #include "mainwindow/scenes/scenepanel.h"
 #include "mainwindow/switching/switchingpage.h"
 #include "ui_mainwindow.h"
@@ -50,6 +54,20 @@ void MainWindow::setupPages()
     fill(m_switchingPage->scenePanelHost(), m_scenePanel);
     m_renamePage = new RenamePage(this, m_names, ui->page_77);
     fill(ui->page_77, m_renamePage);
+    m_outputPage = new OutputPage(this, m_names, ui->page_2);
+    fill(ui->page_2, m_outputPage);
+    m_cecPage = new CecPage(this, ui->page_3);
+    fill(ui->page_3, m_cecPage);
+    m_edidPage = new EdidPage(this, m_names, ui->page_6);
+    fill(ui->page_6, m_edidPage);
+    m_portStatusPage = new PortStatusPage(this, m_names, ui->page_111);
+    fill(ui->page_111, m_portStatusPage);
+    // The port cards show what the other pages read.
+    connect(m_switchingPage, &SwitchingPage::inputResolutionShown, m_portStatusPage,
+            &PortStatusPage::showInputResolution);
+    connect(m_outputPage, &OutputPage::outputResolutionShown, m_portStatusPage,
+            &PortStatusPage::showOutputResolution);
+    connect(this, &MainWindow::Send_PictureSliders, m_outputPage, &OutputPage::setPictureSliders);
 
     connect(this, &MainWindow::Send_LinkLost, this, [this] { setPollingRunning(false); });
     connect(this, &MainWindow::Send_EndRename, this, &MainWindow::endRename);
@@ -94,6 +112,21 @@ void MainWindow::Route_selection_currentTextChanged(QString model)
 {
     m_switchingPage->Route_selection_currentTextChanged(model);
     m_renamePage->applyModel(model);
+}
+
+void MainWindow::Route_selection_EDID_currentTextChanged(QString model)
+{
+    m_edidPage->Route_selection_EDID_currentTextChanged(model);
+}
+
+void MainWindow::OutputSetting_currentTextChanged(QString model)
+{
+    m_outputPage->OutputSetting_currentTextChanged(model);
+}
+
+void MainWindow::on_pushButton_Refresh_port_status_clicked()
+{
+    m_portStatusPage->on_pushButton_Refresh_port_status_clicked();
 }
 
 void MainWindow::Delete_scene()
