@@ -34,6 +34,22 @@ write_names() {
     } > "$1/SignalSwitching.ini"
 }
 
+# EDID slot names and a CEC panel as an AV room would have them.
+write_device_settings() {
+    printf '[EDIDSET]\nEDID1=Lectern PC 4K\nEDID2=Camera 1080p\n' > "$1/edidSetting.ini"
+    {
+        local captions=("Power on" "Standby" "Volume +" "Volume -" "Mute" "Input HDMI 1" "Input HDMI 2" "Menu")
+        local orders=("(cec,1,44,6D)" "(cec,1,36)" "(cec,1,44,41)" "(cec,1,44,42)" "(cec,1,44,43)"
+            "(cec,2,82,10,00)" "(cec,2,82,20,00)" "(cec,1,44,09)")
+        echo '[CECTEXT]'
+        for i in "${!captions[@]}"; do echo "$((i + 1))\\Text=${captions[$i]}"; done
+        echo "size=${#captions[@]}"
+        echo '[CECTORDER]'
+        for i in "${!orders[@]}"; do echo "$((i + 1))\\Order=\"${orders[$i]}\""; done
+        echo "size=${#orders[@]}"
+    } > "$1/cecSetConfig.ini"
+}
+
 # $1 language value, $2 screen size, $3 picture, $4 "mute" for a silent device,
 # $5 milliseconds between typing "(get,sw)" and the picture, $6 model, $7 page,
 # $8 routes clicked on page 0, $9 requests sent first.
@@ -54,6 +70,7 @@ main_window() {
     fi
     if [ -n "${7:-}" ]; then
         write_names "$d/app/ConfigurationFile/LoginSystem"
+        write_device_settings "$d/app/ConfigurationFile/LoginSystem"
         # Stored scenes, a source without signal (input 3) and one in 4K.
         for scene in 1 2 4 7; do control "panel save $scene"; done
         control "set res 2 3840x2160@30Hz"
@@ -90,6 +107,12 @@ for size in 1366x768 1920x1080; do
         main_window "${lang%%:*}" "$size" "rename-${lang##*:}-$size.png" "" 2000 16x16 rename
         main_window "${lang%%:*}" "$size" "scene-polling-${lang##*:}-$size.png" "" 1500 8x16 polling "" \
             "(scene,list,4,2,7);(scene,time,30)"
+        main_window "${lang%%:*}" "$size" "output-${lang##*:}-$size.png" "" 2000 8x16 output "" \
+            "(set,o.res,3,12);(set,brightness,3,70);(set,contrast,3,45);(set,ext.audio,3,1)"
+        main_window "${lang%%:*}" "$size" "port-status-${lang##*:}-$size.png" "" 2500 8x16 portstatus "" \
+            "(set,o.res,2,13);(set,o.res,5,3)"
+        main_window "${lang%%:*}" "$size" "edid-${lang##*:}-$size.png" "" 2000 8x16 edid "" "(edid,config,5,10)"
+        main_window "${lang%%:*}" "$size" "cec-${lang##*:}-$size.png" "" 1500 8x16 cec
     done
 done
 main_window zh_CN 1366x768 main-waiting-simplified-1366x768.png mute 3000

@@ -3,13 +3,16 @@
 // of the console after typing --command; with --page switching of page 0 after
 // the device's size is read and the --routes ("input:output,...") are clicked;
 // with --page rename of the channel rename page; with --page polling of the
-// scene polling dialog. --send lists requests sent first ("(a);(b)").
+// scene polling dialog; with --page output of output 3's settings, portstatus
+// of the port cards, edid of input 5's profile, cec of the CEC panel.
+// --send lists requests sent first ("(a);(b)").
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScreen>
 #include <QTimer>
+#include <QToolButton>
 
 #include "app/commonlyused.h"
 #include "app/settingscatalogue.h"
@@ -62,6 +65,20 @@ void preparePage(MainWindow *window, const QString &page, const QString &routes,
         window->findChild<QPushButton *>("pushButton_ChannelRename")->click();
     } else if (page == QLatin1String("polling")) {
         window->scenePanel()->on_pushButton_ScenePollingSet_clicked();
+    } else if (page == QLatin1String("output")) {
+        window->findChild<QPushButton *>("pushButton_OutputSetting")->click();
+        CommonlyUsed::Delay_MSec(PageSlideMs);
+        if (auto *button = window->findChild<QToolButton *>("toolButton_HDMI3"))
+            button->click();
+    } else if (page == QLatin1String("portstatus")) {
+        window->findChild<QPushButton *>("pushButton_systemInformation")->click();
+    } else if (page == QLatin1String("edid")) {
+        window->findChild<QPushButton *>("pushButton_EDIDSettings")->click();
+        CommonlyUsed::Delay_MSec(PageSlideMs);
+        if (auto *button = window->findChild<QToolButton *>("toolButton_EDIDHDMI_5"))
+            button->click();
+    } else if (page == QLatin1String("cec")) {
+        window->findChild<QPushButton *>("pushButton_CecControl")->click();
     }
 }
 } // namespace
@@ -77,7 +94,7 @@ int main(int argc, char *argv[])
     parser.addOption({"command", "Command typed into the console.", "text", "(get,sw)"});
     parser.addOption({"settle", "Milliseconds between typing and the picture (the first heartbeat "
                                 "answers 6 s after the start).", "ms", QString::number(ShotSettleMs)});
-    parser.addOption({"page", "console, switching, rename or polling.", "page", "console"});
+    parser.addOption({"page", "console, switching, rename, polling, output, portstatus, edid or cec.", "page", "console"});
     parser.addOption({"routes", "Routes clicked on page 0, \"input:output,...\".", "list"});
     parser.addOption({"send", "Requests sent before the picture, \"(a);(b)\".", "list"});
     parser.process(app);
