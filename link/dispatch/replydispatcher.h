@@ -88,7 +88,8 @@ public:
     static constexpr char HostVersion[] = "V1.0.0";
     static constexpr char FactoryDeviceIp[] = "192.168.0.178";
     static constexpr char FactoryBaudRate[] = "115200";
-    static constexpr int FactorySliderLastOutput = 8;
+    // Every output the largest model has: a reset leaves no output's sliders stale.
+    static constexpr int FactorySliderLastOutput = Protocol::MaxPorts;
     static constexpr int FactorySliderValue = 50;
     static constexpr int SystemInformationPage = 7;
 

@@ -325,7 +325,7 @@ void tst_E2eDispatch::factoryReset()
     dispatch(QLatin1String(Protocol::Command::FactoryReset));
     VERIFY_IN_ORDER(m_sink->calls,
         (QStringList { "heartbeat:stop", "write:serial:Serial_port_information/Baud_Rate=115200",
-            "write:tcp:TCP_information/MyIP=192.168.0.178", "baud:115200", "sliders:1-8=50", "waiting:1",
+            "write:tcp:TCP_information/MyIP=192.168.0.178", "baud:115200", "sliders:1-16=50", "waiting:1",
             "scenesEmpty" }));
     QVERIFY(m_dispatcher->state().factoryResetRunning);
     QCOMPARE(m_sink->count(QStringLiteral("heartbeat:5000")), 0);

@@ -71,6 +71,11 @@ private slots:
     void routeAndRecallStopPolling();
     void pollingFollowsListAndInterval();
     void inputResolutionsFollowSignal();
+    void portSetters_data();
+    void portSetters();
+    void portSettersRefuse_data();
+    void portSettersRefuse();
+    void portSettingsAcrossModelAndReset();
     void splitFaultDeliversChunks();
     void silenceAndRecovery();
     void firmwareTransferAcknowledgesPackets();
@@ -81,48 +86,54 @@ private slots:
 void TestSim::answers_data()
 {
     QTest::addColumn<QString>("model");
+    QTest::addColumn<QString>("type");
     QTest::addColumn<QByteArray>("request");
     QTest::addColumn<QByteArray>("answer");
+    auto row = [](const char *name, const char *model, const char *request, const char *answer,
+                   const char *type = "Orvex") {
+        QTest::newRow(name) << QString::fromLatin1(model) << QString::fromLatin1(type) << QByteArray(request)
+                            << QByteArray(answer);
+    };
 
-    QTest::newRow("single switch") << "4x4" << QByteArray("(sw,3,2)") << QByteArray("out2in3\r\nok\r\n");
-    QTest::newRow("switch to all") << "4x2" << QByteArray("(sw,4,a)")
-                                   << QByteArray("out1in4\r\nout2in4\r\nok\r\n");
-    QTest::newRow("signal status") << "8x16" << QByteArray("(info,link)")
-                                   << QByteArray("ch8x16\r\ninYYYYYYYY\r\noutYYYYYYYYYYYYYYYY\r\nok\r\n");
-    QTest::newRow("versions 4x4") << "4x4" << QByteArray("(ver)") << QByteArray("mcuctrlv1.2.0\r\nok\r\n");
-    QTest::newRow("versions 16x16") << "16x16" << QByteArray("(ver)")
-                                    << QByteArray("mcurxv2.0.1\r\nmcutxv2.0.3\r\nok\r\n");
-    QTest::newRow("device info") << "4x4" << QByteArray("(info,dev)")
-                                 << QByteArray("HDMI Matrix\r\nsystemon\r\nunlock\r\nok\r\n");
-    QTest::newRow("empty polling list")
-        << "4x4" << QByteArray("(scene,list,0)") << QByteArray("scenepollinglistempty\r\nok\r\n");
-    QTest::newRow("polling list in order")
-        << "4x4" << QByteArray("(scene,list,4,2,7)") << QByteArray("scenepollinglist4,2,7\r\nok\r\n");
-    QTest::newRow("polling time beyond the request range")
-        << "4x4" << QByteArray("(scene,time,3601)") << QByteArray("err\r\n");
-    QTest::newRow("subtitle keeps text")
-        << "4x4" << QByteArray("(set,osd,2,1,3,4,Merry Christmas)")
-        << QByteArray("input2osd:enable,pos:3,color:blue,string:Merry Christmas,ok\r\n");
-    QTest::newRow("baud change") << "4x4" << QByteArray("(set,o.baud,3)")
-                                 << QByteArray("outbaudrate38400\r\nok\r\n");
-    QTest::newRow("4K only on Orvex-T") << "4x4" << QByteArray("(set,o.res,1,14)") << QByteArray("err\r\n");
-    QTest::newRow("input out of range") << "4x4" << QByteArray("(sw,5,1)") << QByteArray("err\r\n");
-    QTest::newRow("unknown verb") << "4x4" << QByteArray("(bogus)") << QByteArray("err\r\n");
-    QTest::newRow("not a number") << "4x4" << QByteArray("(get,i.res,x)") << QByteArray("err\r\n");
-    QTest::newRow("unterminated then valid")
-        << "4x2" << QByteArray("(sw,1(get,sw)") << QByteArray("err\r\nout1in1\r\nout2in2\r\nok\r\n");
-    QTest::newRow("mask with a hole")
-        << "4x4" << QByteArray("(set,netcfg,10.0.0.5,255.0.255.0,10.0.0.1)") << QByteArray("err\r\n");
-    QTest::newRow("FPGA target 8x9") << "8x9" << QByteArray("(update,fpga,1)") << QByteArray("err\r\n");
+    row("single switch", "4x4", "(sw,3,2)", "out2in3\r\nok\r\n");
+    row("switch to all", "4x2", "(sw,4,a)", "out1in4\r\nout2in4\r\nok\r\n");
+    row("signal status", "8x16", "(info,link)", "ch8x16\r\ninYYYYYYYY\r\noutYYYYYYYYYYYYYYYY\r\nok\r\n");
+    row("versions 4x4", "4x4", "(ver)", "mcuctrlv1.2.0\r\nok\r\n");
+    row("versions 16x16", "16x16", "(ver)", "mcurxv2.0.1\r\nmcutxv2.0.3\r\nok\r\n");
+    row("device info", "4x4", "(info,dev)", "HDMI Matrix\r\nsystemon\r\nunlock\r\nok\r\n");
+    row("empty polling list", "4x4", "(scene,list,0)", "scenepollinglistempty\r\nok\r\n");
+    row("polling list in order", "4x4", "(scene,list,4,2,7)", "scenepollinglist4,2,7\r\nok\r\n");
+    row("polling time beyond the request range", "4x4", "(scene,time,3601)", "err\r\n");
+    row("subtitle keeps text", "4x4", "(set,osd,2,1,3,4,Merry Christmas)",
+        "input2osd:enable,pos:3,color:blue,string:Merry Christmas,ok\r\n");
+    row("baud change", "4x4", "(set,o.baud,3)", "outbaudrate38400\r\nok\r\n");
+    row("4K only on Orvex-T", "4x4", "(set,o.res,1,14)", "err\r\n");
+    row("4K at 60 Hz on Orvex-T", "4x4", "(set,o.res,1,14)", "out1res3840x2160@60Hz\r\nok\r\n", "Orvex-T");
+    row("input out of range", "4x4", "(sw,5,1)", "err\r\n");
+    row("unknown verb", "4x4", "(bogus)", "err\r\n");
+    row("not a number", "4x4", "(get,i.res,x)", "err\r\n");
+    row("unterminated then valid", "4x2", "(sw,1(get,sw)", "err\r\nout1in1\r\nout2in2\r\nok\r\n");
+    row("mask with a hole", "4x4", "(set,netcfg,10.0.0.5,255.0.255.0,10.0.0.1)", "err\r\n");
+    row("FPGA target 8x9", "8x9", "(update,fpga,1)", "err\r\n");
+    row("CEC on Orvex-Q", "4x4", "(cec,2,44,01,02)", "cec,2,44,01,02\r\nok\r\n", "Orvex-Q");
+    row("no CEC on Orvex-T", "4x4", "(cec,1,44)", "err\r\n", "Orvex-T");
+    row("EDID assigned", "8x8", "(edid,config,5,9)", "in5edid9\r\nok\r\n");
+    row("EDID assigned, set form", "4x4", "(set,edid,1,28)", "in1edid28\r\nok\r\n");
+    row("EDID code beyond 28", "4x4", "(edid,config,1,29)", "err\r\n");
+    row("external audio on Orvex-T", "4x2", "(set,ext.audio,2,1)", "output2externalaudioon\r\nok\r\n",
+        "Orvex-T");
+    row("no external audio on Orvex-L", "4x4", "(get,ext.audio,1)", "err\r\n", "Orvex-L");
 }
 
 void TestSim::answers()
 {
     QFETCH(QString, model);
+    QFETCH(QString, type);
     QFETCH(QByteArray, request);
     QFETCH(QByteArray, answer);
     SimProcess sim;
-    QVERIFY2(sim.start({ QStringLiteral("--model"), model }), qPrintable(sim.errorText()));
+    QVERIFY2(sim.start({ QStringLiteral("--model"), model, QStringLiteral("--type"), type }),
+        qPrintable(sim.errorText()));
     QTcpSocket socket;
     QVERIFY(connectTcp(socket, sim));
     QCOMPARE(exchange(socket, request), answer);
@@ -297,6 +308,228 @@ void TestSim::inputResolutionsFollowSignal()
     // The source keeps its resolution while its signal is away.
     QCOMPARE(sim.state().value(QStringLiteral("ires")),
         QStringLiteral("1920x1080@60Hz,1920x1080@60Hz,3840x2160@30Hz,1920x1080@60Hz"));
+}
+
+void TestSim::portSetters_data()
+{
+    QTest::addColumn<QString>("type");
+    QTest::addColumn<QString>("model");
+    QTest::addColumn<QStringList>("commands");
+    // The request about the port that was set, and one about another port or
+    // setting that must not have moved.
+    QTest::addColumn<QByteArray>("request");
+    QTest::addColumn<QByteArray>("answer");
+    QTest::addColumn<QByteArray>("otherRequest");
+    QTest::addColumn<QByteArray>("otherAnswer");
+    QTest::addColumn<QString>("stateKey");
+    QTest::addColumn<QString>("stateValue");
+    auto row = [](const char *name, const char *type, const char *model, const QStringList &commands,
+                   const char *request, const char *answer, const char *otherRequest, const char *otherAnswer,
+                   const char *stateKey, const QString &stateValue) {
+        QTest::newRow(name) << QString::fromLatin1(type) << QString::fromLatin1(model) << commands
+                            << QByteArray(request) << QByteArray(answer) << QByteArray(otherRequest)
+                            << QByteArray(otherAnswer) << QString::fromLatin1(stateKey) << stateValue;
+    };
+
+    row("resolution by value", "Orvex", "4x4", { "set ores 3 12" },
+        "(get,o.res,3)", "out3res3840x2160@30Hz\r\nok\r\n",
+        "(get,o.res,0)", "out1res1920x1080@60Hz\r\nout2res1920x1080@60Hz\r\nout3res3840x2160@30Hz\r\n"
+                         "out4res1920x1080@60Hz\r\nok\r\n",
+        "ores", "2,2,12,2");
+    row("4K at 60 Hz on Orvex-T", "Orvex-T", "4x2", { "set ores 2 15" },
+        "(get,o.res,2)", "out2res4096x2160@60Hz\r\nok\r\n",
+        "(get,o.res,1)", "out1res1920x1080@60Hz\r\nok\r\n",
+        "ores", "2,15");
+    row("resolution outside the table", "Orvex", "8x8", { "set ores 8 2560x1440@60Hz" },
+        "(get,o.res,8)", "out8res2560x1440@60Hz\r\nok\r\n",
+        "(get,o.res,7)", "out7res1920x1080@60Hz\r\nok\r\n",
+        "ores", "2,2,2,2,2,2,2,2560x1440@60Hz");
+    row("table text shows as its value", "Orvex", "4x4", { "set ores 1 1280x720@50Hz" },
+        "(get,o.res,1)", "out1res1280x720@50Hz\r\nok\r\n",
+        "(get,o.res,2)", "out2res1920x1080@60Hz\r\nok\r\n",
+        "ores", "10,2,2,2");
+    row("4K at 60 Hz text off Orvex-T", "Orvex-Q", "4x2", { "set ores 1 3840x2160@60Hz" },
+        "(get,o.res,1)", "out1res3840x2160@60Hz\r\nok\r\n",
+        "(get,o.res,2)", "out2res1920x1080@60Hz\r\nok\r\n",
+        "ores", "3840x2160@60Hz,2");
+    row("input signal away", "Orvex", "4x4", { "set signal in 2 off" },
+        "(info,link)", "ch4x4\r\ninYNYY\r\noutYYYY\r\nok\r\n",
+        "(get,i.res,0)", "in1res1920x1080@60Hz\r\nin2res0x0@0Hz\r\nin3res1920x1080@60Hz\r\n"
+                         "in4res1920x1080@60Hz\r\nok\r\n",
+        "instatus", "YNYY");
+    row("input signal back, others untouched", "Orvex", "4x4", { "set status in nnnn", "set signal in 3 on" },
+        "(info,link)", "ch4x4\r\ninnnYn\r\noutYYYY\r\nok\r\n",
+        "(get,i.res,3)", "in3res1920x1080@60Hz\r\nok\r\n",
+        "instatus", "nnYn");
+    row("last output signal away", "Orvex", "8x16", { "set signal out 16 off" },
+        "(info,link)", "ch8x16\r\ninYYYYYYYY\r\noutYYYYYYYYYYYYYYYN\r\nok\r\n",
+        "(get,i.res,8)", "in8res1920x1080@60Hz\r\nok\r\n",
+        "outstatus", "YYYYYYYYYYYYYYYN");
+    row("external audio on Orvex-Q", "Orvex-Q", "4x4", { "set audio 3 on" },
+        "(get,ext.audio,3)", "output3externalaudioon\r\nok\r\n",
+        "(get,ext.audio,4)", "output4externalaudiooff\r\nok\r\n",
+        "extaudio", "0010");
+    row("external audio off again on Orvex-T", "Orvex-T", "4x2",
+        { "set audio 1 on", "set audio 2 on", "set audio 1 off" },
+        "(get,ext.audio,1)", "output1externalaudiooff\r\nok\r\n",
+        "(get,ext.audio,2)", "output2externalaudioon\r\nok\r\n",
+        "extaudio", "01");
+    row("EDID of an input", "Orvex", "8x8", { "set edid 5 9" },
+        "(get,i.edid,5)", "in5edid9\r\nok\r\n",
+        "(get,i.edid,4)", "in4edid6\r\nok\r\n",
+        "edid", "6,6,6,6,9,6,6,6");
+    row("last EDID code on the last input", "Orvex", "16x16", { "set edid 16 28" },
+        "(get,i.edid,16)", "in16edid28\r\nok\r\n",
+        "(get,i.edid,1)", "in1edid6\r\nok\r\n",
+        "edid", QStringLiteral("6,").repeated(15) + QStringLiteral("28"));
+    row("brightness of the last output", "Orvex", "16x16", { "set level brightness 16 0" },
+        "(get,brightness,16)", "output16brightness0\r\nok\r\n",
+        "(get,brightness,15)", "output15brightness50\r\nok\r\n",
+        "brightness", QStringLiteral("50,").repeated(15) + QStringLiteral("0"));
+    row("contrast leaves brightness", "Orvex", "4x2", { "set level contrast 1 100" },
+        "(get,contrast,1)", "output1contrast100\r\nok\r\n",
+        "(get,brightness,1)", "output1brightness50\r\nok\r\n",
+        "contrast", "100,50");
+}
+
+void TestSim::portSetters()
+{
+    QFETCH(QString, type);
+    QFETCH(QString, model);
+    QFETCH(QStringList, commands);
+    QFETCH(QByteArray, request);
+    QFETCH(QByteArray, answer);
+    QFETCH(QByteArray, otherRequest);
+    QFETCH(QByteArray, otherAnswer);
+    QFETCH(QString, stateKey);
+    QFETCH(QString, stateValue);
+    SimProcess sim;
+    QVERIFY2(sim.start({ QStringLiteral("--model"), model, QStringLiteral("--type"), type }),
+        qPrintable(sim.errorText()));
+    for (const QString &command : qAsConst(commands)) {
+        bool ok = false;
+        sim.command(command, &ok);
+        QVERIFY2(ok, qPrintable(command + QStringLiteral(": ") + sim.errorText()));
+    }
+    QTcpSocket socket;
+    QVERIFY(connectTcp(socket, sim));
+    QCOMPARE(exchange(socket, request), answer);
+    QCOMPARE(exchange(socket, otherRequest), otherAnswer);
+    QCOMPARE(sim.state().value(stateKey), stateValue);
+}
+
+void TestSim::portSettersRefuse_data()
+{
+    QTest::addColumn<QString>("type");
+    QTest::addColumn<QString>("model");
+    QTest::addColumn<QString>("setup");
+    QTest::addColumn<QString>("command");
+    auto row = [](const char *name, const char *type, const char *model, const QString &command,
+                   const char *setup = "") {
+        QTest::newRow(name) << QString::fromLatin1(type) << QString::fromLatin1(model)
+                            << QString::fromLatin1(setup) << command;
+    };
+
+    row("resolution beyond the outputs", "Orvex", "4x4", "set ores 5 2");
+    row("resolution of output 0", "Orvex", "4x4", "set ores 0 2");
+    row("4K at 60 Hz off Orvex-T", "Orvex-Q", "4x4", "set ores 1 14");
+    row("resolution value 16", "Orvex-T", "4x4", "set ores 1 16");
+    row("resolution value 0", "Orvex", "4x4", "set ores 1 0");
+    row("resolution text with a blank", "Orvex", "4x4", "set ores 1 1920 x1080");
+    row("resolution text with a comma", "Orvex", "4x4", "set ores 1 1920,1080");
+    row("resolution text of 33 characters", "Orvex", "4x4",
+        QStringLiteral("set ores 1 ") + QString(33, QLatin1Char('x')));
+    row("resolution missing", "Orvex", "4x4", "set ores 1");
+    row("signal beyond the inputs", "Orvex", "4x2", "set signal in 5 off");
+    row("signal beyond the outputs", "Orvex", "4x2", "set signal out 3 off");
+    row("signal beyond a short status", "Orvex", "4x4", "set signal in 3 off", "set status in YY");
+    row("signal neither on nor off", "Orvex", "4x4", "set signal in 1 maybe");
+    row("signal of no side", "Orvex", "4x4", "set signal both 1 on");
+    row("audio on Orvex-L", "Orvex-L", "4x4", "set audio 1 on");
+    row("audio beyond the outputs", "Orvex-Q", "4x4", "set audio 5 on");
+    row("audio neither on nor off", "Orvex-Q", "4x4", "set audio 1 1");
+    row("EDID code 29", "Orvex", "4x4", "set edid 1 29");
+    row("EDID code 0", "Orvex", "4x4", "set edid 1 0");
+    row("EDID beyond the inputs", "Orvex", "8x16", "set edid 9 6");
+    row("level 101", "Orvex", "4x4", "set level brightness 1 101");
+    row("level -1", "Orvex", "4x4", "set level contrast 1 -1");
+    row("level of something else", "Orvex", "4x4", "set level gamma 1 50");
+    row("level beyond the outputs", "Orvex", "16x16", "set level brightness 17 50");
+    row("level not a number", "Orvex", "4x4", "set level contrast 1 high");
+}
+
+void TestSim::portSettersRefuse()
+{
+    QFETCH(QString, type);
+    QFETCH(QString, model);
+    QFETCH(QString, setup);
+    QFETCH(QString, command);
+    SimProcess sim;
+    QVERIFY2(sim.start({ QStringLiteral("--model"), model, QStringLiteral("--type"), type }),
+        qPrintable(sim.errorText()));
+    bool ok = false;
+    if (!setup.isEmpty()) {
+        sim.command(setup, &ok);
+        QVERIFY(ok);
+    }
+    const auto before = sim.state();
+    sim.command(command, &ok);
+    QVERIFY(!ok);
+    // Refused with a reason, not lost to a time-out.
+    QVERIFY2(sim.errorText().startsWith(QLatin1String("ERR ")) && sim.errorText().size() > 4,
+        qPrintable(sim.errorText()));
+    QCOMPARE(sim.state(), before);
+}
+
+void TestSim::portSettingsAcrossModelAndReset()
+{
+    SimProcess sim;
+    QVERIFY2(sim.start({ QStringLiteral("--model"), QStringLiteral("4x4"), QStringLiteral("--type"),
+                 QStringLiteral("Orvex-T") }),
+        qPrintable(sim.errorText()));
+    bool ok = false;
+    for (const char *command : { "set ores 3 2560x1440@60Hz", "set ores 4 14", "set level brightness 2 20",
+             "set edid 4 9", "set audio 1 on", "set res 2 3840x2160@30Hz" }) {
+        sim.command(QString::fromLatin1(command), &ok);
+        QVERIFY2(ok, command);
+    }
+    // The ports that remain keep their settings; new ones start from the factory values.
+    sim.command(QStringLiteral("set model 8x8"), &ok);
+    QVERIFY(ok);
+    auto state = sim.state();
+    QCOMPARE(state.value(QStringLiteral("ores")), QStringLiteral("2,2,2560x1440@60Hz,14,2,2,2,2"));
+    QCOMPARE(state.value(QStringLiteral("brightness")), QStringLiteral("50,20,50,50,50,50,50,50"));
+    QCOMPARE(state.value(QStringLiteral("edid")), QStringLiteral("6,6,6,9,6,6,6,6"));
+    QCOMPARE(state.value(QStringLiteral("extaudio")), QStringLiteral("10000000"));
+    QTcpSocket socket;
+    QVERIFY(connectTcp(socket, sim));
+    QCOMPARE(exchange(socket, "(get,o.res,3)"), QByteArray("out3res2560x1440@60Hz\r\nok\r\n"));
+    // Outputs 3 and 4 vanish with the smaller model and come back with factory values.
+    for (const char *model : { "4x2", "4x4" }) {
+        sim.command(QStringLiteral("set model ") + QLatin1String(model), &ok);
+        QVERIFY(ok);
+    }
+    QCOMPARE(sim.state().value(QStringLiteral("ores")), QStringLiteral("2,2,2,2"));
+    QCOMPARE(sim.state().value(QStringLiteral("edid")), QStringLiteral("6,6,6,9"));
+
+    // A request replaces a text with a table entry.
+    sim.command(QStringLiteral("set ores 1 2560x1440@60Hz"), &ok);
+    QVERIFY(ok);
+    QCOMPARE(exchange(socket, "(set,o.res,1,4)"), QByteArray("out1res1360x768@60Hz\r\nok\r\n"));
+    QCOMPARE(sim.state().value(QStringLiteral("ores")), QStringLiteral("4,2,2,2"));
+
+    // A factory reset restores the device's settings; the sources stay as they are.
+    sim.command(QStringLiteral("set ores 2 2560x1440@60Hz"), &ok);
+    QVERIFY(ok);
+    QCOMPARE(exchange(socket, "(reset)"), QByteArray("factoryreset\r\nok\r\n"));
+    state = sim.state();
+    QCOMPARE(state.value(QStringLiteral("ores")), QStringLiteral("2,2,2,2"));
+    QCOMPARE(state.value(QStringLiteral("brightness")), QStringLiteral("50,50,50,50"));
+    QCOMPARE(state.value(QStringLiteral("edid")), QStringLiteral("6,6,6,6"));
+    QCOMPARE(state.value(QStringLiteral("extaudio")), QStringLiteral("0000"));
+    QCOMPARE(state.value(QStringLiteral("ires")),
+        QStringLiteral("1920x1080@60Hz,3840x2160@30Hz,1920x1080@60Hz,1920x1080@60Hz"));
+    QCOMPARE(exchange(socket, "(get,o.res,2)"), QByteArray("out2res1920x1080@60Hz\r\nok\r\n"));
 }
 
 void TestSim::splitFaultDeliversChunks()

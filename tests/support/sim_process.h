@@ -34,6 +34,10 @@
 //   discovery add mac=.. ip=.. name=.. version=..      discovery dup on
 //   pty down | pty up         history | history clear  poll tick
 //   set res 3 3840x2160@30Hz  (resolution of input 3 while it has a signal)
+// One port's settings, shown by "state" and by the matching request's answer:
+//   set ores <output> <1..15|text>   set signal in|out <n> on|off
+//   set audio <output> on|off        set edid <input> <1..28>
+//   set level brightness|contrast <output> <0..100>
 // Front-panel keys; the device announces each result unasked to every client:
 //   panel route <input> <output>|a   (routing lines + ok; stops polling first)
 //   panel save|clear <scene>          (scene<n>saved|deleted + ok)

@@ -1,5 +1,6 @@
 #include "tools/sim/simcontrol.h"
 
+#include "tools/sim/answers.h"
 #include "tools/sim/simdevice.h"
 #include "tools/sim/simdiscovery.h"
 #include "tools/sim/simserver.h"
@@ -326,6 +327,45 @@ QString SimControl::set(const QStringList &words, const QString &line)
         if (!onOff(words.value(3), &on) || !m_device->setHdcp(value.toInt(), on))
             return QStringLiteral("set hdcp <output> on|off");
         return {};
+    }
+    return setPort(words);
+}
+
+QString SimControl::setPort(const QStringList &words)
+{
+    const QString what = words.value(1);
+    int port = 0;
+    int number = 0;
+    bool on = false;
+    if (what == QLatin1String("ores")) {
+        if (words.size() != 4 || !integer(words[2], &port))
+            return QStringLiteral("set ores <output> <value 1..%1 | text>")
+                .arg(SimAnswers::OutputResolutions.size());
+        return m_device->setOutputResolution(port, words[3]);
+    }
+    if (what == QLatin1String("signal")) {
+        const QString side = words.value(2);
+        if (words.size() != 5 || (side != QLatin1String("in") && side != QLatin1String("out"))
+            || !integer(words[3], &port) || !onOff(words[4], &on))
+            return QStringLiteral("set signal in|out <port> on|off");
+        return m_device->setSignal(side == QLatin1String("in"), port, on);
+    }
+    if (what == QLatin1String("audio")) {
+        if (words.size() != 4 || !integer(words[2], &port) || !onOff(words[3], &on))
+            return QStringLiteral("set audio <output> on|off");
+        return m_device->setExternalAudio(port, on);
+    }
+    if (what == QLatin1String("edid")) {
+        if (words.size() != 4 || !integer(words[2], &port) || !integer(words[3], &number))
+            return QStringLiteral("set edid <input> <code 1..%1>").arg(SimDevice::MaxEdidCode);
+        return m_device->setInputEdid(port, number);
+    }
+    if (what == QLatin1String("level")) {
+        const QString kind = words.value(2);
+        if (words.size() != 5 || (kind != QLatin1String("brightness") && kind != QLatin1String("contrast"))
+            || !integer(words[3], &port) || !integer(words[4], &number))
+            return QStringLiteral("set level brightness|contrast <output> <0..%1>").arg(SimDevice::MaxLevel);
+        return m_device->setLevel(kind == QLatin1String("brightness"), port, number);
     }
     return QStringLiteral("unknown setting");
 }

@@ -30,6 +30,8 @@ public:
 private:
     QString fault(const QStringList &words);
     QString set(const QStringList &words, const QString &line);
+    // The per-port settings: ores, signal, audio, edid, level.
+    QString setPort(const QStringList &words);
     QString discovery(const QStringList &words, const QString &line);
     QString panel(const QStringList &words);
 

@@ -57,6 +57,24 @@ QTextCodec *wireCodec()
     return codec;
 }
 
+// Resizes a per-port list: the ports that remain keep their values, new ones
+// take `fill`.
+template <typename List, typename Value> void fitPorts(List &list, int ports, const Value &fill)
+{
+    while (list.size() > ports)
+        list.removeLast();
+    while (list.size() < ports)
+        list.append(fill);
+}
+
+// Texts the device reports in place of a value: printable ASCII without blanks
+// (the receiver drops them) or commas (the state lines list ports with commas).
+bool isReportableText(const QString &text)
+{
+    static const QRegularExpression valid(QStringLiteral("\\A[\\x21-\\x2b\\x2d-\\x7e]+\\z"));
+    return text.size() <= SimDevice::MaxResolutionText && valid.match(text).hasMatch();
+}
+
 } // namespace
 
 SimDevice::SimDevice(QObject *parent)
@@ -122,17 +140,17 @@ void SimDevice::resizePorts()
                 scene[o] = o % m_inputs + 1;
         }
     }
+    // Every cable is plugged in on a new model; tests start from there.
     m_inStatus = QString(m_inputs, QLatin1Char('Y'));
     m_outStatus = QString(m_outputs, QLatin1Char('Y'));
-    m_edid.resize(m_inputs);
-    m_edid.fill(DefaultEdidCode);
-    m_outRes = QVector<int>(m_outputs, DefaultOutputResolution);
-    m_outFormat = QVector<int>(m_outputs, 0);
-    m_brightness = QVector<int>(m_outputs, DefaultLevel);
-    m_contrast = QVector<int>(m_outputs, DefaultLevel);
-    m_extAudio = QVector<bool>(m_outputs, false);
-    m_hdcp = QVector<bool>(m_outputs, false);
-    m_subtitles = QVector<Subtitle>(qMax(m_inputs, m_outputs));
+    fitPorts(m_edid, m_inputs, DefaultEdidCode);
+    fitPorts(m_outRes, m_outputs, A::OutputResolutions[DefaultOutputResolution - 1]);
+    fitPorts(m_outFormat, m_outputs, 0);
+    fitPorts(m_brightness, m_outputs, DefaultLevel);
+    fitPorts(m_contrast, m_outputs, DefaultLevel);
+    fitPorts(m_extAudio, m_outputs, false);
+    fitPorts(m_hdcp, m_outputs, false);
+    fitPorts(m_subtitles, qMax(m_inputs, m_outputs), Subtitle());
     m_wallPos.clear();
     m_wallRows = m_wallCols = 0;
 }
@@ -152,6 +170,15 @@ void SimDevice::factoryReset()
     m_pollSeconds = DefaultPollSeconds;
     m_pollNext = 0;
     m_customEdid.clear();
+    // Emptied first so that resizing fills every port with its factory value.
+    m_edid.clear();
+    m_outRes.clear();
+    m_outFormat.clear();
+    m_brightness.clear();
+    m_contrast.clear();
+    m_extAudio.clear();
+    m_hdcp.clear();
+    m_subtitles.clear();
     resizePorts();
     m_borderFirst = m_borderSecond = m_wallSource = 0;
     m_split = QVector<SplitGroup>(SplitGroups);
@@ -246,13 +273,103 @@ bool SimDevice::setHdcp(int output, bool on)
 
 bool SimDevice::setInputResolution(int input, const QString &text)
 {
-    // Printable ASCII without blanks (the receiver drops them) or commas (the
-    // state line lists the inputs with commas).
-    static const QRegularExpression valid(QStringLiteral("\\A[\\x21-\\x2b\\x2d-\\x7e]+\\z"));
-    if (input < 1 || input > m_inputs || text.size() > MaxResolutionText || !valid.match(text).hasMatch())
+    if (input < 1 || input > m_inputs || !isReportableText(text))
         return false;
     m_inRes[input - 1] = text;
     return true;
+}
+
+QString SimDevice::portError(bool input, int port) const
+{
+    const int ports = input ? m_inputs : m_outputs;
+    if (port >= 1 && port <= ports)
+        return {};
+    return QStringLiteral("%1 %2 not on a %3 device (1..%4)")
+        .arg(input ? QStringLiteral("input") : QStringLiteral("output"))
+        .arg(port)
+        .arg(m_model)
+        .arg(ports);
+}
+
+int SimDevice::outputResolutionCount() const
+{
+    return m_type == QLatin1String("Orvex-T") ? A::OutputResolutions.size() : ResolutionsCommon;
+}
+
+int SimDevice::outputResolutionValue(int output) const
+{
+    const int index = A::OutputResolutions.indexOf(m_outRes[output - 1]);
+    return index >= 0 && index < outputResolutionCount() ? index + 1 : 0;
+}
+
+QString SimDevice::setOutputResolution(int output, const QString &setting)
+{
+    const QString error = portError(false, output);
+    if (!error.isEmpty())
+        return error;
+    static const QRegularExpression numeric(QStringLiteral("\\A[+-]?\\d+\\z"));
+    if (numeric.match(setting).hasMatch()) {
+        bool ok = false;
+        const int value = setting.toInt(&ok);
+        if (ok && value > outputResolutionCount() && value <= A::OutputResolutions.size())
+            return QStringLiteral("resolution %1 exists on Orvex-T only").arg(value);
+        if (!ok || value < 1 || value > outputResolutionCount())
+            return QStringLiteral("resolution value %1 not in 1..%2")
+                .arg(setting)
+                .arg(outputResolutionCount());
+        m_outRes[output - 1] = A::OutputResolutions[value - 1];
+        return {};
+    }
+    if (!isReportableText(setting))
+        return QStringLiteral("resolution text without blanks or commas, up to %1 characters")
+            .arg(MaxResolutionText);
+    m_outRes[output - 1] = setting;
+    return {};
+}
+
+QString SimDevice::setSignal(bool input, int port, bool present)
+{
+    const QString error = portError(input, port);
+    if (!error.isEmpty())
+        return error;
+    QString &status = input ? m_inStatus : m_outStatus;
+    if (port > status.size())
+        return QStringLiteral("the status string set has %1 ports").arg(status.size());
+    status[port - 1] = present ? QLatin1Char('Y') : QLatin1Char('N');
+    return {};
+}
+
+QString SimDevice::setExternalAudio(int output, bool on)
+{
+    if (!hasExternalAudio())
+        return QStringLiteral("%1 has no external audio").arg(m_type);
+    const QString error = portError(false, output);
+    if (!error.isEmpty())
+        return error;
+    m_extAudio[output - 1] = on;
+    return {};
+}
+
+QString SimDevice::setInputEdid(int input, int code)
+{
+    const QString error = portError(true, input);
+    if (!error.isEmpty())
+        return error;
+    if (code < 1 || code > MaxEdidCode)
+        return QStringLiteral("EDID code %1 not in 1..%2").arg(code).arg(MaxEdidCode);
+    m_edid[input - 1] = code;
+    return {};
+}
+
+QString SimDevice::setLevel(bool brightness, int output, int level)
+{
+    const QString error = portError(false, output);
+    if (!error.isEmpty())
+        return error;
+    if (level < 0 || level > MaxLevel)
+        return QStringLiteral("level %1 not in 0..%2").arg(level).arg(MaxLevel);
+    (brightness ? m_brightness : m_contrast)[output - 1] = level;
+    return {};
 }
 
 QStringList SimDevice::routeLines(const QVector<int> &outputs) const
@@ -535,18 +652,16 @@ SimDevice::Outcome SimDevice::handle(const QByteArray &request)
             return { err };
         QStringList lines;
         for (int o = (*output ? *output : 1); o <= (*output ? *output : m_outputs); ++o)
-            lines << A::OutputResolution.arg(o).arg(A::OutputResolutions[m_outRes[o - 1] - 1]);
+            lines << A::OutputResolution.arg(o).arg(m_outRes[o - 1]);
         return { A::linesOk(lines) };
     }
     if (is("set", "o.res", 4)) {
-        const int resolutions
-            = m_type == QLatin1String("Orvex-T") ? A::OutputResolutions.size() : ResolutionsCommon;
         const auto output = arg(2, 1, m_outputs);
-        const auto value = arg(3, 1, resolutions);
+        const auto value = arg(3, 1, outputResolutionCount());
         if (!output || !value)
             return { err };
-        m_outRes[*output - 1] = *value;
-        return { A::linesOk({ A::OutputResolution.arg(*output).arg(A::OutputResolutions[*value - 1]) }) };
+        m_outRes[*output - 1] = A::OutputResolutions[*value - 1];
+        return { A::linesOk({ A::OutputResolution.arg(*output).arg(m_outRes[*output - 1]) }) };
     }
     if ((is("get", "o.format", 3) || is("set", "o.format", 4))) {
         const auto output = arg(2, 1, m_outputs);
@@ -871,6 +986,12 @@ QStringList SimDevice::stateLines() const
     QStringList edidSlots;
     for (auto it = m_customEdid.cbegin(); it != m_customEdid.cend(); ++it)
         edidSlots << QStringLiteral("%1:%2").arg(it.key()).arg(it->size());
+    // A table value where there is one, the reported text otherwise.
+    QStringList outputResolutions;
+    for (int o = 1; o <= m_outputs; ++o) {
+        const int value = outputResolutionValue(o);
+        outputResolutions << (value ? QString::number(value) : m_outRes[o - 1]);
+    }
     auto flags = [](const QVector<bool> &v) {
         QString s;
         for (bool b : v)
@@ -896,7 +1017,7 @@ QStringList SimDevice::stateLines() const
         QStringLiteral("outstatus=%1").arg(m_outStatus),
         QStringLiteral("edid=%1").arg(joinNumbers(m_edid)),
         QStringLiteral("customedid=%1").arg(edidSlots.join(QLatin1Char(','))),
-        QStringLiteral("ores=%1").arg(joinNumbers(m_outRes)),
+        QStringLiteral("ores=%1").arg(outputResolutions.join(QLatin1Char(','))),
         QStringLiteral("oformat=%1").arg(joinNumbers(m_outFormat)),
         QStringLiteral("brightness=%1").arg(joinNumbers(m_brightness)),
         QStringLiteral("contrast=%1").arg(joinNumbers(m_contrast)),

@@ -76,6 +76,16 @@ public:
     bool setHdcp(int output, bool on);
     // What the source on an input sends; shown while that input has a signal.
     bool setInputResolution(int input, const QString &text);
+    // The per-port setters below return an empty text when the value took,
+    // else why it was refused.
+    // Output resolution by its table value ("12") or as any text the device
+    // may report although the table lacks it ("2560x1440@60Hz").
+    QString setOutputResolution(int output, const QString &setting);
+    // One port's character of the signal status string.
+    QString setSignal(bool input, int port, bool present);
+    QString setExternalAudio(int output, bool on);
+    QString setInputEdid(int input, int code);
+    QString setLevel(bool brightness, int output, int level);
     void pollTick();
 
     // Front-panel keys: the device acts and announces the result to every
@@ -111,7 +121,13 @@ private:
         QVector<int> windows = QVector<int>(WindowsPerGroup, 1);
     };
 
+    // Fits the per-port state to the model; ports that remain keep their settings.
     void resizePorts();
+    QString portError(bool input, int port) const;
+    int outputResolutionCount() const;
+    // The table value of an output's resolution for this type, or 0 for a text
+    // outside the table.
+    int outputResolutionValue(int output) const;
     int splitGroups() const;
     bool hasExternalAudio() const;
     bool hasCec() const;
@@ -157,7 +173,7 @@ private:
     QVector<int> m_edid;
     QMap<int, QByteArray> m_customEdid;
     int m_edidSlotPending = 0;
-    QVector<int> m_outRes;
+    QStringList m_outRes; // as reported; table texts or free text set over the control port
     QVector<int> m_outFormat;
     QVector<int> m_brightness;
     QVector<int> m_contrast;
