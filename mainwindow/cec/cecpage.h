@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QList>
+#include <QString>
+#include <QVector>
 #include <QWidget>
 
 #include "mainwindow/cec/cecmodel.h"
@@ -38,9 +40,30 @@ public slots:
 
 protected:
     void changeEvent(QEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    void buildControls();
+    void buildRows();
+    void retranslateRows();
+    // Applies every row; false (and a toast naming the rows) when the
+    // fields of a row were refused and that row kept its command.
+    bool applyRows();
+    void setCaption(int row, const QString &caption);
+    // The caption on the button, cut with "..." when it does not fit.
+    void showCaption(int row);
+    void showPortText(int row);
+    // A red frame and the reason on a command field whose text cannot be sent.
+    void markOrderField(int row);
+    static QString fieldsErrorText(Cec::FieldsError error);
+
     Ui::CecPage *ui = nullptr;
     MainWindow *m_window = nullptr;
     Cec::Store m_store;
+    QList<QPushButton *> m_controls;
+    QList<QLineEdit *> m_features;
+    QList<QLineEdit *> m_orders;
+    QList<QPushButton *> m_ports;
+    // The captions in full; a button shows them shortened when narrow.
+    QVector<QString> m_captions;
 };
