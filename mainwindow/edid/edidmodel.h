@@ -45,6 +45,9 @@ struct InputEdid
 // "in5edid9ok": the input number stands right before "edid" after "in" or
 // "input"; the code runs from "edid" to "ok". Anything else: nothing.
 std::optional<InputEdid> parseInputEdid(const QString &reply);
+// Every such answer in the text, in order (answers run together when the
+// device is quick); pieces with a number outside the table are skipped.
+QVector<InputEdid> parseInputEdids(const QString &reply);
 
 // A set waits for the device to confirm exactly what was sent.
 class SetTracker

@@ -3,6 +3,7 @@
 #include <QList>
 #include <QMap>
 #include <QString>
+#include <QVector>
 #include <QWidget>
 
 #include "mainwindow/edid/edidmodel.h"
@@ -11,6 +12,8 @@ class EdidLineEdit;
 class MainWindow;
 class NameStore;
 class QCheckBox;
+class QGridLayout;
+class QLineEdit;
 class my_ToolButton;
 
 namespace Ui {
@@ -42,10 +45,46 @@ public slots:
     // Shows the input buttons (and the "copy output" profiles) of a matrix size.
     void Route_selection_EDID_currentTextChanged(const QString &model);
 
+public:
+    static constexpr int InputButtonHeight = 52;
+    static constexpr int InputIconSize = 24;
+    // Options per row in every group (the same in each, so the groups'
+    // columns line up): four, fewer when the page is too narrow for them.
+    static constexpr int MaxOptionColumns = 4;
+    static constexpr int MinOptionColumns = 2;
+    static constexpr int OptionMinHeight = 28;
+    static constexpr int OptionMaxHeight = 40;
+
 protected:
     void changeEvent(QEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    void buildInputButtons();
+    void buildOptions();
+    void connectWindow();
+    void registerBranches();
+
+    // Checks box `box` (1..28) and unchecks every other one; 0 unchecks all.
+    void selectBox(int box);
+    // The device's answers about input EDIDs (query or set).
+    void applyAnswers(const QString &reply);
+    void showCaptions();
+    // The caption of user slot 1..4: the stored name, else the built-in text.
+    QString slotCaption(int slot) const;
+    bool isDefaultSlotText(int slot, const QString &text) const;
+    void storeSlotName(int slot);
+    // Places every shown option in its group's grid, m_columns to a row.
+    void layoutOptions();
+    // Picks the column count for the width the options have.
+    void fitColumns();
+    void forgetInput();
+
+    void showInputName(int input);
+    void onInputRenamed();
+    void showPortStatus(const QVector<bool> &inputs);
+    void showLinkLost();
+
     Ui::EdidPage *ui = nullptr;
     MainWindow *m_window = nullptr;
     NameStore *m_names = nullptr;
@@ -54,4 +93,14 @@ private:
     Edid::SetTracker m_tracker;
     Edid::SlotNames m_slotNames;
     int m_edidInput = 0;
+    // Index box - 1: the option box, its caption and the cell holding both.
+    QVector<QCheckBox *> m_boxes;
+    QVector<QLineEdit *> m_captions;
+    QVector<QWidget *> m_cells;
+    QVector<EdidLineEdit *> m_slotFields; // slot 1..4 at index 0..3
+    // Per group: stand-ins for the empty cells of a short first row.
+    QMap<QGridLayout *, QVector<QWidget *>> m_fillers;
+    int m_outputs = 16; // copies shown
+    int m_columns = MaxOptionColumns;
+    int m_cellWidth = 0; // widest option, the width of every column
 };
