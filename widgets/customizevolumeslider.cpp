@@ -5,6 +5,7 @@
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QSlider>
+#include <QTimer>
 #include <QVBoxLayout>
 
 namespace {
@@ -34,6 +35,11 @@ CustomizeVolumeSlider::CustomizeVolumeSlider(QWidget *parent) : QWidget(parent)
     m_slider->setSingleStep(SingleStep);
     m_slider->installEventFilter(this);
 
+    m_settle = new QTimer(this);
+    m_settle->setSingleShot(true);
+    m_settle->setInterval(SettleMs);
+    connect(m_settle, &QTimer::timeout, this, &CustomizeVolumeSlider::reportSettled);
+
     m_plusButton = new QPushButton(QStringLiteral("+"), this);
     m_plusButton->setObjectName(QStringLiteral("volumePlusBut"));
     m_plusButton->setFixedSize(PlusSize);
@@ -59,6 +65,8 @@ CustomizeVolumeSlider::CustomizeVolumeSlider(QWidget *parent) : QWidget(parent)
     rows->addLayout(bottom);
 
     connect(m_slider, &QSlider::valueChanged, this, &CustomizeVolumeSlider::sliderValueChanged);
+    // Only the operator's input triggers actions; setValue() does not.
+    connect(m_slider, &QSlider::actionTriggered, this, &CustomizeVolumeSlider::onSliderAction);
     connect(m_minusButton, &QPushButton::clicked, this, &CustomizeVolumeSlider::reduceVolume);
     connect(m_plusButton, &QPushButton::clicked, this, &CustomizeVolumeSlider::increaseVolume);
 }
@@ -70,7 +78,25 @@ int CustomizeVolumeSlider::value() const
 
 void CustomizeVolumeSlider::setValue(int value)
 {
+    m_settle->stop();
     m_slider->setValue(value);
+}
+
+void CustomizeVolumeSlider::onSliderAction()
+{
+    // A press (drag or groove click, with its auto-repeat) reports at its release.
+    if (m_mouseDown)
+        return;
+    if (!m_settle->isActive())
+        m_settleFrom = m_slider->value(); // the action's value is not applied yet
+    m_settle->start();
+}
+
+void CustomizeVolumeSlider::reportSettled()
+{
+    // Wheeling against an end moves nothing: nothing to send.
+    if (m_slider->value() != m_settleFrom)
+        emit mouseButtonRelease(m_slider->value());
 }
 
 void CustomizeVolumeSlider::sliderValueChanged(int value)
@@ -92,10 +118,23 @@ void CustomizeVolumeSlider::reduceVolume()
 
 bool CustomizeVolumeSlider::eventFilter(QObject *watched, QEvent *event)
 {
-    if (watched == m_slider && event->type() == QEvent::MouseButtonRelease
-        && static_cast<QMouseEvent *>(event)->button() == Qt::LeftButton) {
+    if (watched != m_slider)
+        return QWidget::eventFilter(watched, event);
+    const auto button = [event] { return static_cast<QMouseEvent *>(event)->button(); };
+    if (event->type() == QEvent::MouseButtonPress && !m_mouseDown) {
+        m_mouseDown = true;
+        m_pressButton = button();
+        m_pressValue = m_slider->value();
+        // A wheel or key step still pending goes out with this release.
+        if (m_settle->isActive()) {
+            m_settle->stop();
+            m_pressValue = m_settleFrom;
+        }
+    } else if (event->type() == QEvent::MouseButtonRelease && m_mouseDown && button() == m_pressButton) {
+        m_mouseDown = false;
         // Presses and drags have already moved the slider to its final value.
-        emit mouseButtonRelease(m_slider->value());
+        if (m_pressButton == Qt::LeftButton || m_slider->value() != m_pressValue)
+            emit mouseButtonRelease(m_slider->value());
     }
     return QWidget::eventFilter(watched, event);
 }

@@ -1,7 +1,10 @@
 #pragma once
 
+#include <QFont>
 #include <QLabel>
 #include <QString>
+#include <QStringList>
+#include <QVector>
 
 // One port on the port status page: its name, whether a signal is connected
 // and at what resolution, painted on a light blue rounded card (green text
@@ -36,8 +39,33 @@ public:
 protected:
     void paintEvent(QPaintEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
+    void changeEvent(QEvent *event) override;
 
 private:
+    // Where the lines of the card go at one font size.
+    struct Arrangement
+    {
+        struct Line
+        {
+            QString text;
+            int top = 0; // top of the text
+        };
+        QFont font;
+        QVector<Line> lines;
+        int width = 0;  // widest line when not broken
+        int bottom = 0; // height the lines need
+        bool fits = true; // every line within the width
+    };
+    // Name, status line and, when shown, resolution line.
+    QStringList texts(const QString &status, const QString &resolution) const;
+    // The same lines for a default name, status "OK" and the widest resolution.
+    QStringList referenceTexts() const;
+    QFont paintFont(int pixelSize) const;
+    // `wrap`: status and resolution may take two lines each; `nameInTwo`: so may the name.
+    Arrangement arrange(const QStringList &lines, int pixelSize, int width, bool wrap, bool nameInTwo) const;
+    // The largest text up to the size the height asks for that fits the card.
+    Arrangement arrangeFor(const QSize &size) const;
+
     bool m_connected = false;
     bool m_showResolution = true;
     double m_fontSize = 11.5;

@@ -52,6 +52,8 @@ std::optional<int> formatComboOutput(const QString &objectName);
 std::optional<int> numberAfter(const QString &objectName, QLatin1String prefix);
 
 // ---- requests -------------------------------------------------------------------
+// An output outside 1..16 or a value outside its range gives an empty text:
+// there is nothing to send.
 
 // The queries of one output: resolution, format, brightness, contrast, and
 // external audio where the device type has it.
@@ -88,7 +90,9 @@ struct OutputResolution
     QString resolution; // never empty, never with the closing "ok"
 };
 // "out3res1920x1080@60Hzok" (one output) or one "out<n>res<r>" per output
-// ending in "ok" (all outputs). Every resolution ends at its "ok".
+// ending in "ok" (all outputs). Every resolution ends at its "ok". Other
+// answers run together with it (routing, signal status, "output..." answers)
+// are passed over. A resolution that is not in the table is still returned.
 struct ResolutionAnswer
 {
     bool allOutputs = false;

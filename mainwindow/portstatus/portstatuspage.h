@@ -8,6 +8,7 @@
 class MainWindow;
 class NameStore;
 class PortStatusLable;
+class QGridLayout;
 
 namespace Ui {
 class PortStatusPage;
@@ -44,11 +45,23 @@ protected:
     void changeEvent(QEvent *event) override;
 
 private:
+    // The 16 cards of one group (hidden until a model shows them), each with
+    // a filler that stands in an empty cell of the grid.
+    QList<PortStatusLable *> buildCards(QWidget *group, const QString &prefix, int kind, QList<QWidget *> *fillers);
+    // The first `shown` cards in `columns` columns over `rows` rows.
+    static void placeCards(QGridLayout *grid, const QList<PortStatusLable *> &cards, const QList<QWidget *> &fillers,
+        int shown, int columns, int rows);
+    void showPortStatus(const QVector<bool> &inputs, const QVector<bool> &outputs);
+    void showLinkLost();
+    void onNameChanged(int kind, int number);
+
     Ui::PortStatusPage *ui = nullptr;
     MainWindow *m_window = nullptr;
     NameStore *m_names = nullptr;
     QList<PortStatusLable *> m_inputs;
     QList<PortStatusLable *> m_outputs;
+    QList<QWidget *> m_inputFillers;
+    QList<QWidget *> m_outputFillers;
     bool m_refreshedOnce = false;
     bool m_refreshing = false;
 };

@@ -6,14 +6,18 @@
 #include "widgets/my_toolbutton.h"
 #include "widgets/mybutton.h"
 #include "widgets/mylineedit.h"
+#include "widgets/portstatuslable.h"
 #include "widgets/qtlineedit.h"
 
 #include <QApplication>
+#include <QImage>
+#include <QTranslator>
 #include <QLabel>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QSlider>
 #include <QTest>
+#include <QWheelEvent>
 
 
 
@@ -36,7 +40,14 @@ private slots:
     void volumeSlider_data();
     void volumeSlider();
     void volumeSliderReplySilent();
+    void volumeSliderSettles_data();
+    void volumeSliderSettles();
     void commandLineHistory();
+    void portStatusCard();
+    void portStatusFont_data();
+    void portStatusFont();
+    void portStatusTextInside_data();
+    void portStatusTextInside();
 };
 
 void TestWidgetsSmall::lineEditKeys_data()
@@ -242,6 +253,88 @@ void TestWidgetsSmall::volumeSliderReplySilent()
     QCOMPARE(changes.count() + releases.count(), 0);
 }
 
+namespace {
+
+// One wheel notch (120) over the middle of the slider; negative turns down.
+void wheel(QSlider *slider, int delta)
+{
+    const QPointF at(slider->width() / 2.0, slider->height() / 2.0);
+    QWheelEvent event(at, slider->mapToGlobal(at.toPoint()), QPoint(), QPoint(0, delta), Qt::NoButton,
+        Qt::NoModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(slider, &event);
+}
+
+} // namespace
+
+// Every operator step outside a drag leads to exactly one report once the
+// value has settled; the device's own values never report.
+void TestWidgetsSmall::volumeSliderSettles_data()
+{
+    QTest::addColumn<int>("start");
+    QTest::addColumn<QStringList>("steps");
+    QTest::addColumn<QList<int>>("reports");
+
+    QTest::newRow("wheel three notches up") << 20 << QStringList { "wheel 120", "wheel 120", "wheel 120" }
+                                           << QList<int> { 50 };
+    QTest::newRow("wheel up and back") << 50 << QStringList { "wheel 120", "wheel -120", "wheel -120" }
+                                       << QList<int> { 40 };
+    QTest::newRow("wheel against the top") << 100 << QStringList { "wheel 120", "wheel 120" } << QList<int> {};
+    QTest::newRow("arrow keys") << 50 << QStringList { "key Right", "key Right", "key Left", "key Up" }
+                                << QList<int> { 70 };
+    QTest::newRow("end key") << 50 << QStringList { "key End" } << QList<int> { 100 };
+    QTest::newRow("home key") << 50 << QStringList { "key Home" } << QList<int> { 0 };
+    QTest::newRow("groove click right") << 50 << QStringList { "groove right" } << QList<int> { 60 };
+    QTest::newRow("groove click left") << 50 << QStringList { "groove left" } << QList<int> { 40 };
+    QTest::newRow("wheel, then a click") << 20 << QStringList { "wheel 120", "groove right" }
+                                         << QList<int> { 40 };
+    QTest::newRow("device value during the wheel")
+        << 20 << QStringList { "wheel 120", "device 80" } << QList<int> {};
+    QTest::newRow("device value only") << 20 << QStringList { "device 80" } << QList<int> {};
+    QTest::newRow("device value, then a key") << 20 << QStringList { "device 80", "key Left" }
+                                              << QList<int> { 70 };
+}
+
+void TestWidgetsSmall::volumeSliderSettles()
+{
+    QFETCH(int, start);
+    QFETCH(QStringList, steps);
+    QFETCH(QList<int>, reports);
+
+    CustomizeVolumeSlider control;
+    control.setValue(start);
+    QVERIFY(showActive(control));
+    QSlider *slider = control.slider();
+    QSignalSpy releases(&control, &CustomizeVolumeSlider::mouseButtonRelease);
+    QSignalSpy changes(&control, &CustomizeVolumeSlider::sliderValueChange);
+
+    for (const QString &step : steps) {
+        const QString kind = step.section(QLatin1Char(' '), 0, 0);
+        const QString arg = step.section(QLatin1Char(' '), 1);
+        if (kind == QLatin1String("wheel")) {
+            wheel(slider, arg.toInt());
+        } else if (kind == QLatin1String("key")) {
+            static const QHash<QString, Qt::Key> keys { { "Right", Qt::Key_Right }, { "Left", Qt::Key_Left },
+                { "Up", Qt::Key_Up }, { "Home", Qt::Key_Home }, { "End", Qt::Key_End } };
+            QTest::keyClick(slider, keys.value(arg));
+        } else if (kind == QLatin1String("groove")) {
+            const int x = arg == QLatin1String("right") ? slider->width() - 2 : 1;
+            QTest::mouseClick(slider, Qt::LeftButton, Qt::NoModifier, QPoint(x, slider->height() / 2));
+        } else if (kind == QLatin1String("device")) {
+            control.setValue(arg.toInt());
+        }
+        // Steps of one burst follow faster than the settle time.
+        QTest::qWait(CustomizeVolumeSlider::SettleMs / 6);
+    }
+    // Nothing more comes once the value has settled.
+    QTest::qWait(CustomizeVolumeSlider::SettleMs * 2);
+    QList<int> reported;
+    for (const QList<QVariant> &args : releases)
+        reported << args.at(0).toInt();
+    QCOMPARE(reported, reports);
+    QCOMPARE(changes.count(), 0);
+    QCOMPARE(control.valueLabel()->text(), QString::number(control.value()));
+}
+
 void TestWidgetsSmall::commandLineHistory()
 {
     QtLineEdit edit;
@@ -265,4 +358,132 @@ void TestWidgetsSmall::commandLineHistory()
 }
 
 QTEST_MAIN(TestWidgetsSmall)
+namespace {
+
+// The English of the card's lines, which run about half as long again.
+class CardEnglish final : public QTranslator
+{
+public:
+    QString translate(const char *, const char *source, const char *, int) const override
+    {
+        const QString text = QString::fromUtf8(source);
+        if (text == QStringLiteral("连接状态: %1"))
+            return QStringLiteral("Connection Status: %1");
+        if (text == QStringLiteral("分辨率: %1"))
+            return QStringLiteral("Resolution: %1");
+        return QString();
+    }
+    bool isEmpty() const override { return false; }
+};
+
+} // namespace
+
+void TestWidgetsSmall::portStatusCard()
+{
+    PortStatusLable card;
+    QCOMPARE(card.portName(), QString());
+    QCOMPARE(card.status(), QStringLiteral("NO"));
+    QCOMPARE(card.resolution(), QStringLiteral("0x0@0Hz"));
+    QVERIFY(!card.connected());
+    QVERIFY(card.showResolution());
+    QCOMPARE(card.sizePolicy().horizontalPolicy(), QSizePolicy::Expanding);
+    card.setConnected(true);
+    QCOMPARE(card.status(), QStringLiteral("OK"));
+    card.setConnected(false);
+    QCOMPARE(card.status(), QStringLiteral("NO"));
+    card.setPortName(QStringLiteral("Lectern\nPC\r\n2"));
+    QCOMPARE(card.portName(), QStringLiteral("LecternPC2"));
+    // A third line needs room.
+    const int withResolution = card.minimumSizeHint().height();
+    card.setShowResolution(false);
+    QVERIFY(card.minimumSizeHint().height() < withResolution);
+}
+
+void TestWidgetsSmall::portStatusFont_data()
+{
+    QTest::addColumn<int>("height");
+    QTest::addColumn<double>("size");
+    QTest::newRow("300") << 300 << 11.5;
+    QTest::newRow("200") << 200 << 11.5;
+    QTest::newRow("199") << 199 << 10.5;
+    QTest::newRow("150") << 150 << 10.5;
+    QTest::newRow("149") << 149 << 9.5;
+    QTest::newRow("100") << 100 << 9.5;
+    QTest::newRow("99") << 99 << 8.5;
+    QTest::newRow("65") << 65 << 8.5;
+    QTest::newRow("64") << 64 << 7.5;
+    QTest::newRow("0") << 0 << 7.5;
+}
+
+void TestWidgetsSmall::portStatusFont()
+{
+    QFETCH(int, height);
+    QFETCH(double, size);
+    QCOMPARE(PortStatusLable::fontSizeForHeight(height), size);
+    PortStatusLable card;
+    card.resize(200, height);
+    card.show();
+    QCOMPARE(card.fontSize(), size);
+}
+
+// No line of a card runs over its right or bottom edge (where it would be
+// cut off), at the sizes the port status page gives its cards.
+void TestWidgetsSmall::portStatusTextInside_data()
+{
+    QTest::addColumn<bool>("english");
+    QTest::addColumn<QSize>("size"); // empty: the minimum size hint
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("resolution");
+
+    const QString longName = QStringLiteral("Document Camera on the Left Lectern");
+    for (const bool english : { false, true }) {
+        const char *language = english ? "english" : "chinese";
+        QTest::addRow("%s minimum", language) << english << QSize() << "HDMI-16" << "4096x2160@60Hz";
+        QTest::addRow("%s 1366 16 ports", language) << english << QSize(130, 121) << "HDMI-16" << "3840x2160@30Hz";
+        QTest::addRow("%s 1366 long name", language) << english << QSize(130, 121) << longName << "3840x2160@30Hz";
+        QTest::addRow("%s 1920 16 ports", language) << english << QSize(196, 150) << longName << "4096x2160@60Hz";
+        QTest::addRow("%s largest", language) << english << QSize(320, 150) << longName << "1920x1080@60Hz";
+        QTest::addRow("%s odd resolution", language) << english << QSize(130, 121) << "HDMI-1"
+                                                    << "12345678901234567890";
+    }
+}
+
+void TestWidgetsSmall::portStatusTextInside()
+{
+    QFETCH(bool, english);
+    QFETCH(QSize, size);
+    QFETCH(QString, name);
+    QFETCH(QString, resolution);
+
+    CardEnglish translation;
+    if (english)
+        QCoreApplication::installTranslator(&translation);
+    PortStatusLable card;
+    card.setPortName(name);
+    card.setResolution(resolution);
+    card.resize(size.isEmpty() ? card.minimumSizeHint() : size);
+    const QImage image = card.grab().toImage();
+    if (english)
+        QCoreApplication::removeTranslator(&translation);
+
+    // Text pixels are the only ones with red and little blue (the fill has
+    // no red, the light background outside the rounded corners much blue).
+    int textPixels = 0;
+    int bottomMost = 0;
+    int rightMost = 0;
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            const QRgb pixel = image.pixel(x, y);
+            if (qRed(pixel) > 60 && qBlue(pixel) < 180) {
+                ++textPixels;
+                bottomMost = qMax(bottomMost, y);
+                rightMost = qMax(rightMost, x);
+            }
+        }
+    }
+    QVERIFY(textPixels > 0);
+    QVERIFY2(rightMost < image.width() - 2, qPrintable(QString::number(rightMost)));
+    QVERIFY2(bottomMost < image.height() - 2, qPrintable(QString::number(bottomMost)));
+}
+
 #include "tst_widgets_small.moc"
