@@ -9,6 +9,7 @@ class CustomizeVolumeSlider;
 class MainWindow;
 class NameStore;
 class QComboBox;
+class QLabel;
 class QPushButton;
 class my_ToolButton;
 
@@ -60,9 +61,54 @@ protected:
     void changeEvent(QEvent *event) override;
 
 private:
+    // The widgets of one output's page of stackedWidget_output_Set.
+    struct OutputWidgets
+    {
+        QComboBox *resolution = nullptr;
+        QComboBox *format = nullptr;
+        CustomizeVolumeSlider *brightness = nullptr;
+        CustomizeVolumeSlider *contrast = nullptr;
+        QPushButton *audio = nullptr;
+        QLabel *resolutionCaption = nullptr;
+        QLabel *formatCaption = nullptr;
+        QLabel *brightnessCaption = nullptr;
+        QLabel *contrastCaption = nullptr;
+        QLabel *audioCaption = nullptr;
+    };
+
+    void buildOutputButtons();
+    void buildSettingsPage(int output);
+    void connectWindow();
+    void registerBranches();
+    void retranslatePages();
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+    const OutputWidgets *widgetsOf(int output) const;
+    // Shows output n's page with its button checked; asks nothing.
+    void selectOutput(int output);
+    void runPendingQueries();
+    void sendLevel(const QObject *slider, int value);
+    // The combo shows what the device reported, also a text not in the table.
+    void showResolution(int output, const QString &resolution);
+    void showAudioState(QPushButton *button, bool on);
+
+    void showOutputName(int output);
+    void onOutputRenamed();
+    void onNameChanged(int kind, int number);
+    void showPortStatus(const QVector<bool> &inputs, const QVector<bool> &outputs);
+    void showLinkLost();
+
     Ui::OutputPage *ui = nullptr;
     MainWindow *m_window = nullptr;
     NameStore *m_names = nullptr;
     QList<my_ToolButton *> m_buttons;
+    QVector<OutputWidgets> m_outputs;
+    // Resolution texts of this device type in combo order.
+    QStringList m_resolutions;
     int m_currentOutput = 1;
+    int m_shownOutputs = 16;
+    // The output whose settings are still to be read (0: none), and whether
+    // a round of queries is running or waiting for the link.
+    int m_pendingQuery = 0;
+    bool m_queryScheduled = false;
 };
