@@ -6,7 +6,7 @@ cd "$(dirname "$0")/.."
 bash scripts/setup-debian.sh
 export CCACHE_BASEDIR="$PWD" CCACHE_NOHASHDIR=1
 cmake -S . -B build-bench -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
-cmake --build build-bench -j "$(nproc)" --target bench_dispatch bench_link_roundtrip bench_console_append bench_switching trivane-sim
+cmake --build build-bench -j "$(nproc)" --target bench_dispatch bench_link_roundtrip bench_console_append bench_switching bench_output trivane-sim
 export QT_QPA_PLATFORM=offscreen LANG=en_US.UTF-8
 echo "== reply dispatcher, time per call"
 ./build-bench/bench/dispatch/bench_dispatch 2>&1 | grep -E 'RESULT|msecs|usecs|nsecs|per call' || true
@@ -16,3 +16,5 @@ echo "== console: cost of one line, empty vs full console"
 ./build-bench/bench/console/bench_console_append
 echo "== switching page: click to painted tile, entering the page"
 ./build-bench/bench/switching/bench_switching
+echo "== output page and port cards: reading, choosing, refreshing"
+./build-bench/bench/output/bench_output

@@ -4,7 +4,8 @@
 # at 1366x768 and 1920x1080 once the first heartbeat has answered, the link
 # states of a silent device, the connection and module-search dialogs in all
 # three languages, the switching page of three matrix sizes after routing,
-# the channel rename page and the scene polling dialog.
+# the channel rename page, the scene polling dialog, and the output, port
+# status, EDID and CEC pages of an 8x16 device.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup-debian.sh

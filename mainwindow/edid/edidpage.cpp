@@ -48,9 +48,6 @@ const char *const BuiltInCaptions[BuiltInCount] = {
 // What an older copy of the program stored for an unnamed slot.
 const QString LegacySlotText = QStringLiteral("自定义EDID%1");
 
-const char CaptionStyle[]
-    = "QLineEdit[Type=\"EdidCaption\"] { background-color: transparent; border: 1px solid transparent; }";
-
 // Room beside a caption's text: padding and frame of the field.
 constexpr int CaptionTextMargin = 24;
 constexpr int SlotFieldMinWidth = 120;
@@ -86,8 +83,6 @@ EdidPage::EdidPage(MainWindow *window, NameStore *names, QWidget *parent)
     , m_names(names)
 {
     ui->setupUi(this);
-    // A fixed caption reads as a label beside the slot names the operator edits.
-    setStyleSheet(QLatin1String(CaptionStyle));
     buildInputButtons();
     buildOptions();
     m_slotNames.load();

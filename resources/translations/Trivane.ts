@@ -2,6 +2,125 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="en_US" sourcelanguage="zh_CN">
 <context>
+    <name>CecPage</name>
+    <message>
+        <source>CEC控制</source>
+        <translation>CEC control</translation>
+    </message>
+    <message>
+        <source>按键设置</source>
+        <translation>Button settings</translation>
+    </message>
+    <message>
+        <source>序号</source>
+        <translation>No.</translation>
+    </message>
+    <message>
+        <source>按键名称</source>
+        <translation>Button name</translation>
+    </message>
+    <message>
+        <source>端口</source>
+        <translation>Port</translation>
+    </message>
+    <message>
+        <source>CEC指令</source>
+        <translation>CEC command</translation>
+    </message>
+    <message>
+        <source>指令为逗号分隔的字节，例如 44,01,02。“应用”后按键生效，“保存”后下次仍保留。</source>
+        <translation>A command is bytes separated by commas, e.g. 44,01,02. &quot;Apply&quot; puts the commands on the buttons; &quot;Save&quot; keeps them for next time.</translation>
+    </message>
+    <message>
+        <source>恢复默认按键名称并清空所有指令</source>
+        <translation>Restore the default button names and clear every command</translation>
+    </message>
+    <message>
+        <source>默认</source>
+        <translation>Defaults</translation>
+    </message>
+    <message>
+        <source>把表中的名称和指令应用到控制按键</source>
+        <translation>Apply the names and commands of the table to the control buttons</translation>
+    </message>
+    <message>
+        <source>应用</source>
+        <translation>Apply</translation>
+    </message>
+    <message>
+        <source>保存控制按键的名称和指令</source>
+        <translation>Save the control buttons' names and commands</translation>
+    </message>
+    <message>
+        <source>保存</source>
+        <translation>Save</translation>
+    </message>
+    <message>
+        <source>点击切换端口1/端口2</source>
+        <translation>Click to switch between port 1 and port 2</translation>
+    </message>
+    <message>
+        <source>端口2</source>
+        <translation>Port 2</translation>
+    </message>
+    <message>
+        <source>端口1</source>
+        <translation>Port 1</translation>
+    </message>
+    <message>
+        <source>以逗号分隔的字节，例如 44,01,02</source>
+        <translation>Bytes separated by commas, e.g. 44,01,02</translation>
+    </message>
+    <message>
+        <source>指令不能包含括号</source>
+        <translation>the command cannot contain parentheses</translation>
+    </message>
+    <message>
+        <source>指令不能包含空格</source>
+        <translation>the command cannot contain blanks</translation>
+    </message>
+    <message>
+        <source>指令不能包含控制字符</source>
+        <translation>the command cannot contain control characters</translation>
+    </message>
+    <message>
+        <source>指令只能包含英文字母、数字和符号</source>
+        <translation>the command may hold only English letters, digits and symbols</translation>
+    </message>
+    <message>
+        <source>指令中逗号之间不能为空</source>
+        <translation>the command cannot have an empty item between commas</translation>
+    </message>
+    <message>
+        <source>CEC配置读取失败！</source>
+        <translation>The CEC configuration could not be read!</translation>
+    </message>
+    <message>
+        <source>第%1行的CEC指令无效，已忽略！</source>
+        <translation>The CEC command of row %1 is invalid and was ignored!</translation>
+    </message>
+    <message>
+        <source>第%1行：%2，该行未应用！</source>
+        <translation>Row %1: %2; the row was not applied!</translation>
+    </message>
+    <message>
+        <source>第%1行也未应用。</source>
+        <translation>Row %1 was not applied either.</translation>
+    </message>
+    <message>
+        <source>应用成功！</source>
+        <translation>Applied.</translation>
+    </message>
+    <message>
+        <source>配置保存成功!</source>
+        <translation>Configuration saved successfully!</translation>
+    </message>
+    <message>
+        <source>配置保存失败！</source>
+        <translation>The configuration could not be saved!</translation>
+    </message>
+</context>
+<context>
     <name>Connection_Settings</name>
     <message>
         <source>连接设置</source>
@@ -78,6 +197,93 @@
     <message>
         <source>请选择相同网段IP!</source>
         <translation>Select the same network segment!</translation>
+    </message>
+</context>
+<context>
+    <name>EdidPage</name>
+    <message>
+        <source>内置分辨率</source>
+        <translation>Built-in resolutions</translation>
+    </message>
+    <message>
+        <source>自定义EDID</source>
+        <translation>Custom EDID</translation>
+    </message>
+    <message>
+        <source>复制输出端EDID</source>
+        <translation>Copy the EDID of an output</translation>
+    </message>
+    <message>
+        <source>先选择输入端口，再选择要使用的EDID，然后点击“设置”。</source>
+        <translation>Choose an input port, then the EDID to use, and click &quot;Set&quot;.</translation>
+    </message>
+    <message>
+        <source>将选中的EDID设置到选中的输入端口</source>
+        <translation>Assign the chosen EDID to the chosen input port</translation>
+    </message>
+    <message>
+        <source>设置</source>
+        <translation>Set</translation>
+    </message>
+    <message>
+        <source>1024x768@60Hz PCM 2CH</source>
+        <translation>1024x768@60Hz PCM 2CH</translation>
+    </message>
+    <message>
+        <source>1280x720@60Hz PCM 2CH</source>
+        <translation>1280x720@60Hz PCM 2CH</translation>
+    </message>
+    <message>
+        <source>1360x768@60Hz PCM 2CH</source>
+        <translation>1360x768@60Hz PCM 2CH</translation>
+    </message>
+    <message>
+        <source>1920x1200@60Hz PCM 2CH</source>
+        <translation>1920x1200@60Hz PCM 2CH</translation>
+    </message>
+    <message>
+        <source>1600x1200@60Hz PCM 2CH</source>
+        <translation>1600x1200@60Hz PCM 2CH</translation>
+    </message>
+    <message>
+        <source>1920x1080@60Hz PCM 2CH</source>
+        <translation>1920x1080@60Hz PCM 2CH</translation>
+    </message>
+    <message>
+        <source>3840 x 2160P@30Hz</source>
+        <translation>3840 x 2160P@30Hz</translation>
+    </message>
+    <message>
+        <source>3840 x 2160P@60Hz</source>
+        <translation>3840 x 2160P@60Hz</translation>
+    </message>
+    <message>
+        <source>请选中输入端口！</source>
+        <translation>Please select the input port!</translation>
+    </message>
+    <message>
+        <source>请选中要设置的选项！</source>
+        <translation>Please select an option.</translation>
+    </message>
+    <message>
+        <source>EDID设置成功！</source>
+        <translation>EDID setting succeeded!</translation>
+    </message>
+    <message>
+        <source>EDID设置失败！</source>
+        <translation>EDID setting failed: the device kept its profile!</translation>
+    </message>
+    <message>
+        <source>自定义EDID%1</source>
+        <translation>Custom EDID%1</translation>
+    </message>
+    <message>
+        <source>复制输出%1</source>
+        <translation>Copy output %1</translation>
+    </message>
+    <message>
+        <source>自定义EDID名称保存失败！</source>
+        <translation>The custom EDID name could not be saved!</translation>
     </message>
 </context>
 <context>
@@ -488,6 +694,71 @@
     <message>
         <source>确认密码和新密码不一样！</source>
         <translation>The confirmation differs from the new password!</translation>
+    </message>
+</context>
+<context>
+    <name>OutputPage</name>
+    <message>
+        <source>输出%1hdcp已打开，无法切换到dvi！</source>
+        <translation>Output %1 HDCP is on, cannot switch to DVI!</translation>
+    </message>
+    <message>
+        <source>设备当前的分辨率（不可选择）</source>
+        <translation>The device's current resolution (cannot be chosen)</translation>
+    </message>
+    <message>
+        <source>开启</source>
+        <translation>On</translation>
+    </message>
+    <message>
+        <source>关闭</source>
+        <translation>Off</translation>
+    </message>
+    <message>
+        <source>输出分辨率</source>
+        <translation>Output resolution</translation>
+    </message>
+    <message>
+        <source>信号格式</source>
+        <translation>Signal format</translation>
+    </message>
+    <message>
+        <source>亮度</source>
+        <translation>Brightness</translation>
+    </message>
+    <message>
+        <source>对比度</source>
+        <translation>Contrast</translation>
+    </message>
+    <message>
+        <source>外置音频</source>
+        <translation>External audio</translation>
+    </message>
+</context>
+<context>
+    <name>PortStatusLable</name>
+    <message>
+        <source>连接状态: %1</source>
+        <translation>Connection Status: %1</translation>
+    </message>
+    <message>
+        <source>分辨率: %1</source>
+        <translation>Resolution: %1</translation>
+    </message>
+</context>
+<context>
+    <name>PortStatusPage</name>
+    <message>
+        <source>输入端口状态</source>
+        <translation>Input port status</translation>
+    </message>
+    <message>
+        <source>输出端口状态</source>
+        <translation>Output port status</translation>
+    </message>
+    <message>
+        <source>刷新</source>
+        <translation>Refresh</translation>
     </message>
 </context>
 <context>

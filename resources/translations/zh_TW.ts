@@ -2,6 +2,125 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="zh_TW" sourcelanguage="zh_CN">
 <context>
+    <name>CecPage</name>
+    <message>
+        <source>CEC控制</source>
+        <translation>CEC控制</translation>
+    </message>
+    <message>
+        <source>按键设置</source>
+        <translation>按鍵設定</translation>
+    </message>
+    <message>
+        <source>序号</source>
+        <translation>序號</translation>
+    </message>
+    <message>
+        <source>按键名称</source>
+        <translation>按鍵名稱</translation>
+    </message>
+    <message>
+        <source>端口</source>
+        <translation>埠</translation>
+    </message>
+    <message>
+        <source>CEC指令</source>
+        <translation>CEC指令</translation>
+    </message>
+    <message>
+        <source>指令为逗号分隔的字节，例如 44,01,02。“应用”后按键生效，“保存”后下次仍保留。</source>
+        <translation>指令為逗號分隔的位元組，例如 44,01,02。「套用」後按鍵生效，「儲存」後下次仍保留。</translation>
+    </message>
+    <message>
+        <source>恢复默认按键名称并清空所有指令</source>
+        <translation>恢復預設按鍵名稱並清空所有指令</translation>
+    </message>
+    <message>
+        <source>默认</source>
+        <translation>預設</translation>
+    </message>
+    <message>
+        <source>把表中的名称和指令应用到控制按键</source>
+        <translation>把表中的名稱和指令套用到控制按鍵</translation>
+    </message>
+    <message>
+        <source>应用</source>
+        <translation>套用</translation>
+    </message>
+    <message>
+        <source>保存控制按键的名称和指令</source>
+        <translation>儲存控制按鍵的名稱和指令</translation>
+    </message>
+    <message>
+        <source>保存</source>
+        <translation>儲存</translation>
+    </message>
+    <message>
+        <source>点击切换端口1/端口2</source>
+        <translation>點擊切換埠1/埠2</translation>
+    </message>
+    <message>
+        <source>端口2</source>
+        <translation>埠2</translation>
+    </message>
+    <message>
+        <source>端口1</source>
+        <translation>埠1</translation>
+    </message>
+    <message>
+        <source>以逗号分隔的字节，例如 44,01,02</source>
+        <translation>以逗號分隔的位元組，例如 44,01,02</translation>
+    </message>
+    <message>
+        <source>指令不能包含括号</source>
+        <translation>指令不能包含括號</translation>
+    </message>
+    <message>
+        <source>指令不能包含空格</source>
+        <translation>指令不能包含空格</translation>
+    </message>
+    <message>
+        <source>指令不能包含控制字符</source>
+        <translation>指令不能包含控制字元</translation>
+    </message>
+    <message>
+        <source>指令只能包含英文字母、数字和符号</source>
+        <translation>指令只能包含英文字母、數字和符號</translation>
+    </message>
+    <message>
+        <source>指令中逗号之间不能为空</source>
+        <translation>指令中逗號之間不能為空</translation>
+    </message>
+    <message>
+        <source>CEC配置读取失败！</source>
+        <translation>CEC配置讀取失敗！</translation>
+    </message>
+    <message>
+        <source>第%1行的CEC指令无效，已忽略！</source>
+        <translation>第%1行的CEC指令無效，已忽略！</translation>
+    </message>
+    <message>
+        <source>第%1行：%2，该行未应用！</source>
+        <translation>第%1行：%2，該行未套用！</translation>
+    </message>
+    <message>
+        <source>第%1行也未应用。</source>
+        <translation>第%1行也未套用。</translation>
+    </message>
+    <message>
+        <source>应用成功！</source>
+        <translation>套用成功！</translation>
+    </message>
+    <message>
+        <source>配置保存成功!</source>
+        <translation>配置儲存成功!</translation>
+    </message>
+    <message>
+        <source>配置保存失败！</source>
+        <translation>配置儲存失敗！</translation>
+    </message>
+</context>
+<context>
     <name>Connection_Settings</name>
     <message>
         <source>连接设置</source>
@@ -78,6 +197,93 @@
     <message>
         <source>请选择相同网段IP!</source>
         <translation>請選擇相同網段IP!</translation>
+    </message>
+</context>
+<context>
+    <name>EdidPage</name>
+    <message>
+        <source>内置分辨率</source>
+        <translation>內建解析度</translation>
+    </message>
+    <message>
+        <source>自定义EDID</source>
+        <translation>自訂EDID</translation>
+    </message>
+    <message>
+        <source>复制输出端EDID</source>
+        <translation>複製輸出端EDID</translation>
+    </message>
+    <message>
+        <source>先选择输入端口，再选择要使用的EDID，然后点击“设置”。</source>
+        <translation>先選擇輸入埠，再選擇要使用的EDID，然後點擊「設定」。</translation>
+    </message>
+    <message>
+        <source>将选中的EDID设置到选中的输入端口</source>
+        <translation>將選中的EDID設定到選中的輸入埠</translation>
+    </message>
+    <message>
+        <source>设置</source>
+        <translation>設定</translation>
+    </message>
+    <message>
+        <source>1024x768@60Hz PCM 2CH</source>
+        <translation>1024x768@60Hz PCM 2CH</translation>
+    </message>
+    <message>
+        <source>1280x720@60Hz PCM 2CH</source>
+        <translation>1280x720@60Hz PCM 2CH</translation>
+    </message>
+    <message>
+        <source>1360x768@60Hz PCM 2CH</source>
+        <translation>1360x768@60Hz PCM 2CH</translation>
+    </message>
+    <message>
+        <source>1920x1200@60Hz PCM 2CH</source>
+        <translation>1920x1200@60Hz PCM 2CH</translation>
+    </message>
+    <message>
+        <source>1600x1200@60Hz PCM 2CH</source>
+        <translation>1600x1200@60Hz PCM 2CH</translation>
+    </message>
+    <message>
+        <source>1920x1080@60Hz PCM 2CH</source>
+        <translation>1920x1080@60Hz PCM 2CH</translation>
+    </message>
+    <message>
+        <source>3840 x 2160P@30Hz</source>
+        <translation>3840 x 2160P@30Hz</translation>
+    </message>
+    <message>
+        <source>3840 x 2160P@60Hz</source>
+        <translation>3840 x 2160P@60Hz</translation>
+    </message>
+    <message>
+        <source>请选中输入端口！</source>
+        <translation>請選中輸入埠！</translation>
+    </message>
+    <message>
+        <source>请选中要设置的选项！</source>
+        <translation>請選中要設定的選項！</translation>
+    </message>
+    <message>
+        <source>EDID设置成功！</source>
+        <translation>EDID設定成功！</translation>
+    </message>
+    <message>
+        <source>EDID设置失败！</source>
+        <translation>EDID設定失敗！</translation>
+    </message>
+    <message>
+        <source>自定义EDID%1</source>
+        <translation>自訂EDID%1</translation>
+    </message>
+    <message>
+        <source>复制输出%1</source>
+        <translation>複製輸出%1</translation>
+    </message>
+    <message>
+        <source>自定义EDID名称保存失败！</source>
+        <translation>自訂EDID名稱儲存失敗！</translation>
     </message>
 </context>
 <context>
@@ -488,6 +694,71 @@
     <message>
         <source>确认密码和新密码不一样！</source>
         <translation>確認密碼和新密碼不一樣！</translation>
+    </message>
+</context>
+<context>
+    <name>OutputPage</name>
+    <message>
+        <source>输出%1hdcp已打开，无法切换到dvi！</source>
+        <translation>輸出%1 HDCP已開啟，無法切換到DVI！</translation>
+    </message>
+    <message>
+        <source>设备当前的分辨率（不可选择）</source>
+        <translation>裝置目前的解析度（不可選擇）</translation>
+    </message>
+    <message>
+        <source>开启</source>
+        <translation>開啟</translation>
+    </message>
+    <message>
+        <source>关闭</source>
+        <translation>關閉</translation>
+    </message>
+    <message>
+        <source>输出分辨率</source>
+        <translation>輸出解析度</translation>
+    </message>
+    <message>
+        <source>信号格式</source>
+        <translation>訊號格式</translation>
+    </message>
+    <message>
+        <source>亮度</source>
+        <translation>亮度</translation>
+    </message>
+    <message>
+        <source>对比度</source>
+        <translation>對比度</translation>
+    </message>
+    <message>
+        <source>外置音频</source>
+        <translation>外接音訊</translation>
+    </message>
+</context>
+<context>
+    <name>PortStatusLable</name>
+    <message>
+        <source>连接状态: %1</source>
+        <translation>連線狀態: %1</translation>
+    </message>
+    <message>
+        <source>分辨率: %1</source>
+        <translation>解析度: %1</translation>
+    </message>
+</context>
+<context>
+    <name>PortStatusPage</name>
+    <message>
+        <source>输入端口状态</source>
+        <translation>輸入埠狀態</translation>
+    </message>
+    <message>
+        <source>输出端口状态</source>
+        <translation>輸出埠狀態</translation>
+    </message>
+    <message>
+        <source>刷新</source>
+        <translation>重新整理</translation>
     </message>
 </context>
 <context>

@@ -99,6 +99,8 @@ int main(int argc, char *argv[])
     parser.addOption({"send", "Requests sent before the picture, \"(a);(b)\".", "list"});
     parser.process(app);
 
+    // The device type chosen at the last login, as the login dialog reads it.
+    CommonlyUsed::ver_minor = SettingsCatalogue::readInt(SettingsCatalogue::Keys::DeviceType);
     MainWindow *window = MainWindow::getInstance();
     window->loadLanguage();
     const QString mode = SettingsCatalogue::readString(SettingsCatalogue::Keys::ConnectionMode);
