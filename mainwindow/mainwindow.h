@@ -301,7 +301,6 @@ public slots:
     void Route_selection_currentTextChanged(QString model);
     void Route_selection_EDID_currentTextChanged(QString model);
     void OutputSetting_currentTextChanged(QString model);
-    void on_pushButton_Refresh_port_status_clicked();
     void Delete_scene();
     // The in-place rename that a click elsewhere commits.
     void Get_InputButton(my_ToolButton *nbutton, QLineEdit *nlineEdit, int number);

@@ -124,11 +124,6 @@ void MainWindow::OutputSetting_currentTextChanged(QString model)
     m_outputPage->OutputSetting_currentTextChanged(model);
 }
 
-void MainWindow::on_pushButton_Refresh_port_status_clicked()
-{
-    m_portStatusPage->on_pushButton_Refresh_port_status_clicked();
-}
-
 void MainWindow::Delete_scene()
 {
     m_scenePanel->Delete_scene();

@@ -2,7 +2,8 @@
 //  1. reading one output's five settings (queryOutput) until every widget
 //     shows them, next to raw socket round trips of the same five requests;
 //  2. choosing a resolution in a combo until the device's answer is applied,
-//     next to a raw round trip of the same set request;
+//     next to a raw round trip of the same set request (the answer of a set
+//     comes through the receiver, which hands it on after its quiet period);
 //  3. refreshing the port cards (three exchanges, window disabled meanwhile),
 //     next to raw round trips of the same three requests.
 // The difference of the medians is the program's own time.
@@ -134,8 +135,12 @@ int main(int argc, char *argv[])
             device.push_back(rawUs);
         }
     }
-    if (ok)
+    if (ok) {
         print("choosing an output resolution until the answer shows", program, device);
+        const double quietUs = window->deviceLink()->quietIntervalMs() * 1000.0;
+        std::printf("  of which the receiver's quiet period: %.1f us; the rest: %.1f us\n", quietUs,
+                    Bench::figures(program).median - quietUs - Bench::figures(device).median);
+    }
 
     // 3. The port cards.
     program.clear();
