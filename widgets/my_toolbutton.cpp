@@ -19,6 +19,28 @@ my_ToolButton::my_ToolButton(QWidget *parent) : QToolButton(parent)
     connect(m_editor, &MyLineEdit::renamefinished, this, &my_ToolButton::m_ReName);
 }
 
+my_ToolButton *my_ToolButton::createPortButton(QWidget *parent, const QString &objectName)
+{
+    auto *button = new my_ToolButton(parent);
+    button->setObjectName(objectName);
+    button->setProperty("Type", QStringLiteral("InputOutputButton"));
+    button->setCheckable(true);
+    button->setAutoExclusive(true);
+    button->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+    button->setIconSize(QSize(PortIconSize, PortIconSize));
+    button->setSignalConnected(false);
+    button->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+    button->setMinimumHeight(PortButtonHeight);
+    return button;
+}
+
+void my_ToolButton::setSignalConnected(bool connected)
+{
+    static const QIcon selected(QStringLiteral(":/image/HDMI-Select.png"));
+    static const QIcon unselected(QStringLiteral(":/image/HDMI-Unselect.png"));
+    setIcon(connected ? selected : unselected);
+}
+
 void my_ToolButton::mouseDoubleClickEvent(QMouseEvent *event)
 {
     if (event->button() == Qt::LeftButton)

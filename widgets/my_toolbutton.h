@@ -13,6 +13,14 @@ class my_ToolButton final : public QToolButton
 public:
     explicit my_ToolButton(QWidget *parent = nullptr);
 
+    static constexpr int PortButtonHeight = 52;
+    static constexpr int PortIconSize = 24;
+    // A port button of a page's column: checkable and exclusive, so the
+    // chosen port shows; the icon beside the name tells whether a signal is
+    // connected (not yet, to start with).
+    static my_ToolButton *createPortButton(QWidget *parent, const QString &objectName);
+    void setSignalConnected(bool connected);
+
     MyLineEdit *editor() const { return m_editor; }
     QString oldText() const { return m_oldText; }
     bool isEditing() const { return m_editing; }

@@ -52,17 +52,6 @@ const QString LegacySlotText = QStringLiteral("自定义EDID%1");
 constexpr int CaptionTextMargin = 24;
 constexpr int SlotFieldMinWidth = 120;
 
-QIcon connectedIcon()
-{
-    static const QIcon icon(QStringLiteral(":/image/HDMI-Select.png"));
-    return icon;
-}
-
-QIcon disconnectedIcon()
-{
-    static const QIcon icon(QStringLiteral(":/image/HDMI-Unselect.png"));
-    return icon;
-}
 
 bool isUserCode(int code)
 {
@@ -111,18 +100,8 @@ void EdidPage::buildInputButtons()
     QWidget *host = ui->scrollAreaWidgetContents_EDID_Inputs;
     auto *column = qobject_cast<QVBoxLayout *>(host->layout());
     for (int number = 1; number <= Edid::MaxInputs; ++number) {
-        auto *button = new my_ToolButton(host);
-        button->setObjectName(InputButtonPrefix + QString::number(number));
-        button->setProperty("Type", QStringLiteral("InputOutputButton"));
+        auto *button = my_ToolButton::createPortButton(host, InputButtonPrefix + QString::number(number));
         button->setProperty(InputNumberProperty, number);
-        // The chosen input is the one the profiles below belong to.
-        button->setCheckable(true);
-        button->setAutoExclusive(true);
-        button->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
-        button->setIconSize(QSize(InputIconSize, InputIconSize));
-        button->setIcon(disconnectedIcon());
-        button->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
-        button->setMinimumHeight(InputButtonHeight);
         connect(button, &QToolButton::clicked, this, &EdidPage::toolButton_EDIDHDMI_clicked);
         connect(button, &my_ToolButton::send_Input_signal, this, &EdidPage::onInputRenamed);
         connect(button, &my_ToolButton::sendLineEdit, m_window, &MainWindow::Get_InputButton);
@@ -513,13 +492,13 @@ void EdidPage::onInputRenamed()
 void EdidPage::showPortStatus(const QVector<bool> &inputs)
 {
     for (int i = 0; i < inputs.size() && i < m_inputs.size(); ++i)
-        m_inputs.at(i)->setIcon(inputs.at(i) ? connectedIcon() : disconnectedIcon());
+        m_inputs.at(i)->setSignalConnected(inputs.at(i));
 }
 
 void EdidPage::showLinkLost()
 {
     for (my_ToolButton *button : qAsConst(m_inputs))
-        button->setIcon(disconnectedIcon());
+        button->setSignalConnected(false);
 }
 
 // ---- events ------------------------------------------------------------------

@@ -46,8 +46,6 @@ public slots:
     void Route_selection_EDID_currentTextChanged(const QString &model);
 
 public:
-    static constexpr int InputButtonHeight = 52;
-    static constexpr int InputIconSize = 24;
     // Options per row in every group (the same in each, so the groups'
     // columns line up): four, fewer when the page is too narrow for them.
     static constexpr int MaxOptionColumns = 4;

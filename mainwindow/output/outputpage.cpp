@@ -29,8 +29,6 @@ namespace {
 
 constexpr int OutputSettingPageIndex = 1;
 
-constexpr int ButtonHeight = 52;
-constexpr int IconSize = 24;
 constexpr int ControlMinimumWidth = 240;
 // The slider's own 70 px give one pixel per one and a half steps; the form
 // gives it the width of the combos above it, less its minus and plus buttons.
@@ -46,17 +44,6 @@ const QLatin1String ContrastPrefix("OutputContrastRatioWidget");
 const QLatin1String AudioPrefix("pushButtonAudioSwitch");
 const char OutputNumberProperty[] = "outputNumber";
 
-QIcon connectedIcon()
-{
-    static const QIcon icon(QStringLiteral(":/image/HDMI-Select.png"));
-    return icon;
-}
-
-QIcon disconnectedIcon()
-{
-    static const QIcon icon(QStringLiteral(":/image/HDMI-Unselect.png"));
-    return icon;
-}
 
 QLabel *caption(QWidget *page, const QString &objectName)
 {
@@ -99,18 +86,9 @@ void OutputPage::buildOutputButtons()
 {
     auto *column = qobject_cast<QVBoxLayout *>(ui->scrollAreaWidgetContents_Outputs->layout());
     for (int number = 1; number <= Output::MaxOutputs; ++number) {
-        auto *button = new my_ToolButton(ui->scrollAreaWidgetContents_Outputs);
-        button->setObjectName(ButtonPrefix + QString::number(number));
-        button->setProperty("Type", QStringLiteral("InputOutputButton"));
+        auto *button
+            = my_ToolButton::createPortButton(ui->scrollAreaWidgetContents_Outputs, ButtonPrefix + QString::number(number));
         button->setProperty(OutputNumberProperty, number);
-        // The checked button is the output whose settings are shown.
-        button->setCheckable(true);
-        button->setAutoExclusive(true);
-        button->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
-        button->setIconSize(QSize(IconSize, IconSize));
-        button->setIcon(disconnectedIcon());
-        button->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
-        button->setMinimumHeight(ButtonHeight);
         connect(button, &QToolButton::clicked, this, &OutputPage::toolButton_OutPutHDMI_clicked);
         connect(button, &my_ToolButton::send_Input_signal, this, &OutputPage::onOutputRenamed);
         connect(button, &my_ToolButton::sendLineEdit, m_window, &MainWindow::Get_InputButton);
@@ -532,13 +510,13 @@ void OutputPage::onNameChanged(int kind, int number)
 void OutputPage::showPortStatus(const QVector<bool> &, const QVector<bool> &outputs)
 {
     for (int i = 0; i < outputs.size() && i < m_buttons.size(); ++i)
-        m_buttons.at(i)->setIcon(outputs.at(i) ? connectedIcon() : disconnectedIcon());
+        m_buttons.at(i)->setSignalConnected(outputs.at(i));
 }
 
 void OutputPage::showLinkLost()
 {
     for (my_ToolButton *button : qAsConst(m_buttons))
-        button->setIcon(disconnectedIcon());
+        button->setSignalConnected(false);
 }
 
 // ---- widgets of an output ----------------------------------------------------

@@ -30,17 +30,6 @@ const QString InputButtonPrefix = QStringLiteral("toolButton_HDMI_0");
 const QString TilePrefix = QStringLiteral("pushButton_HDMI_");
 const char InputNumberProperty[] = "inputNumber";
 
-QIcon connectedIcon()
-{
-    static const QIcon icon(QStringLiteral(":/image/HDMI-Select.png"));
-    return icon;
-}
-
-QIcon disconnectedIcon()
-{
-    static const QIcon icon(QStringLiteral(":/image/HDMI-Unselect.png"));
-    return icon;
-}
 
 QString resolutionQuery(int input)
 {
@@ -80,18 +69,9 @@ void SwitchingPage::buildInputButtons()
 {
     auto *column = qobject_cast<QVBoxLayout *>(ui->scrollAreaWidgetContents->layout());
     for (int number = 1; number <= Switching::MaxPorts; ++number) {
-        auto *button = new my_ToolButton(ui->scrollAreaWidgetContents);
-        button->setObjectName(InputButtonPrefix + QString::number(number));
-        button->setProperty("Type", QStringLiteral("InputOutputButton"));
+        auto *button
+            = my_ToolButton::createPortButton(ui->scrollAreaWidgetContents, InputButtonPrefix + QString::number(number));
         button->setProperty(InputNumberProperty, number);
-        // Only one input is the chosen one; its checked look shows which.
-        button->setCheckable(true);
-        button->setAutoExclusive(true);
-        button->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
-        button->setIconSize(QSize(InputIconSize, InputIconSize));
-        button->setIcon(disconnectedIcon());
-        button->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
-        button->setMinimumHeight(InputButtonHeight);
         connect(button, &QToolButton::clicked, this, &SwitchingPage::ToolButton_HDMI_clicked);
         connect(button, &my_ToolButton::send_Input_signal, this, &SwitchingPage::onInputRenamed);
         connect(button, &my_ToolButton::sendLineEdit, m_window, &MainWindow::Get_InputButton);
@@ -433,7 +413,7 @@ void SwitchingPage::onNameChanged(int kind, int number)
 void SwitchingPage::showPortStatus(const QVector<bool> &inputs, const QVector<bool> &outputs)
 {
     for (int i = 0; i < inputs.size() && i < m_inputs.size(); ++i)
-        m_inputs.at(i)->setIcon(inputs.at(i) ? connectedIcon() : disconnectedIcon());
+        m_inputs.at(i)->setSignalConnected(inputs.at(i));
     for (int i = 0; i < outputs.size() && i < m_tiles.size(); ++i)
         m_tiles.at(i)->setOutputConnected(outputs.at(i));
 }
@@ -441,7 +421,7 @@ void SwitchingPage::showPortStatus(const QVector<bool> &inputs, const QVector<bo
 void SwitchingPage::showLinkLost()
 {
     for (my_ToolButton *button : qAsConst(m_inputs))
-        button->setIcon(disconnectedIcon());
+        button->setSignalConnected(false);
     for (SignalSwitchBut *tile : qAsConst(m_tiles))
         tile->setOutputConnected(false);
 }

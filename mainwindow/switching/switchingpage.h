@@ -38,8 +38,6 @@ public:
     int currentInputNumber() const { return m_currentInput; }
     int allSwitchPending() const { return m_allSwitchPending; }
 
-    static constexpr int InputButtonHeight = 52;
-    static constexpr int InputIconSize = 24;
     static constexpr int GridSpacing = 6;
     static constexpr int GridMargin = 6;
 
