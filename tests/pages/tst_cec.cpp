@@ -3,10 +3,9 @@
 // that must never reach the device.
 #include "pages_harness.h"
 
-#include <QGroupBox>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QScrollArea>
+#include <QRegularExpression>
 #include <QSettings>
 
 #include "app/settingscatalogue.h"
@@ -23,29 +22,7 @@ QString cecFile()
     return SC::filePath(SC::File::CecSetConfig);
 }
 
-// The file as the program (or an older copy of it) stored it.
-void writeStore(const QStringList &texts, const QStringList &orders)
-{
-    QVERIFY(QDir().mkpath(SC::loginSystemDir()));
-    QFile::remove(cecFile());
-    QSettings raw(cecFile(), QSettings::IniFormat);
-    raw.beginWriteArray(QStringLiteral("CECTEXT"), texts.size());
-    for (int i = 0; i < texts.size(); ++i) {
-        raw.setArrayIndex(i);
-        raw.setValue(QStringLiteral("Text"), texts.at(i));
-    }
-    raw.endArray();
-    raw.beginWriteArray(QStringLiteral("CECTORDER"), orders.size());
-    for (int i = 0; i < orders.size(); ++i) {
-        raw.setArrayIndex(i);
-        raw.setValue(QStringLiteral("Order"), orders.at(i));
-    }
-    raw.endArray();
-    raw.sync();
-    QCOMPARE(raw.status(), QSettings::NoError);
-}
-
-QString storedValue(const QString &key)
+QString stored(const QString &key)
 {
     return QSettings(cecFile(), QSettings::IniFormat).value(key).toString();
 }
@@ -62,21 +39,16 @@ private slots:
     void appliedRowIsSentAsBuilt();
     void typedParenthesesAreRefused();
     void defaultsNameRowsAndSave();
-    void longFileShowsSixteenRows();
-    void captionsSurviveLanguageChange();
-    void fitsBothWindowSizes_data();
-    void fitsBothWindowSizes();
+    void captionKeepsItsAmpersand();
 
 private:
     CecPage *page() const { return h.window()->cecPage(); }
+    QString order(int row) const { return page()->controlButton(row)->property("Order").toString(); }
+    void clickPageButton(const char *name) { page()->findChild<QPushButton *>(QLatin1String(name))->click(); }
+    // CEC commands (and anything riding on one) the device received since the last clear.
     QStringList cecRequests()
     {
-        QStringList mine;
-        for (const QString &request : h.sim().history()) {
-            if (request.startsWith(QLatin1String("(cec")) || request.contains(QLatin1String("reset")))
-                mine << request;
-        }
-        return mine;
+        return h.sim().history().filter(QRegularExpression(QStringLiteral("^\\(cec|reset")));
     }
     void clearHistory()
     {
@@ -97,23 +69,17 @@ void TestCec::initTestCase()
     QVERIFY(page());
     auto *navigation = h.window()->findChild<QPushButton *>(QStringLiteral("pushButton_CecControl"));
     QVERIFY(navigation && navigation->isVisibleTo(h.window()));
-    for (int row = 1; row <= Cec::RowCount; ++row) {
-        QCOMPARE(page()->controlButton(row)->objectName(), QStringLiteral("pushButton_Controls_%1").arg(row));
-        QCOMPARE(page()->controlButton(row)->property("Type").toString(), QStringLiteral("cecControlsBut"));
-        QCOMPARE(page()->portButton(row)->property("Type").toString(), QStringLiteral("CecPortBut"));
-        QVERIFY(page()->portButton(row)->isCheckable());
-        QCOMPARE(page()->featureField(row)->objectName(), QStringLiteral("lineEdit_Feature_%1").arg(row));
-        QCOMPARE(page()->orderField(row)->objectName(), QStringLiteral("lineEdit_order_%1").arg(row));
-    }
-    QVERIFY(!page()->controlButton(0) && !page()->orderField(17));
-    QCOMPARE(page()->controlButton(9)->text(), QStringLiteral("Button 09"));
 }
 
 void TestCec::enteringPageShowsStoredRows()
 {
-    writeStore({ QStringLiteral("Power"), QString(), QStringLiteral("Reset?") },
-        { QStringLiteral("(cec,1,36)"), QStringLiteral("(cec,2,44,01,02,03)"),
-            QStringLiteral("(cec,1,44)(reset)") });
+    // The file as the program (or an older copy of it) stored it.
+    QVERIFY(QDir().mkpath(SC::loginSystemDir()));
+    QFile file(cecFile());
+    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write("[CECTEXT]\n1\\Text=Power\n3\\Text=Reset?\nsize=3\n[CECTORDER]\n1\\Order=\"(cec,1,36)\"\n"
+               "2\\Order=\"(cec,2,44,01,02,03)\"\n3\\Order=\"(cec,1,44)(reset)\"\nsize=3\n");
+    file.close();
     page()->portButton(1)->setChecked(true); // the stored type wins
     clearHistory();
 
@@ -122,16 +88,13 @@ void TestCec::enteringPageShowsStoredRows()
 
     // Two fields: shown whole, type 1.
     QCOMPARE(page()->controlButton(1)->text(), QStringLiteral("Power"));
-    QCOMPARE(page()->featureField(1)->text(), QStringLiteral("Power"));
     QCOMPARE(page()->orderField(1)->text(), QStringLiteral("36"));
     QVERIFY(!page()->portButton(1)->isChecked());
-    QCOMPARE(page()->controlButton(1)->property("Order").toString(), QStringLiteral("(cec,1,36)"));
     // More than three items: nothing cut off.
     QCOMPARE(page()->orderField(2)->text(), QStringLiteral("44,01,02,03"));
     QVERIFY(page()->portButton(2)->isChecked());
-    QCOMPARE(page()->controlButton(2)->text(), QStringLiteral("Button 02"));
     // A second command riding on the first: dropped, and the operator told.
-    QCOMPARE(page()->controlButton(3)->property("Order").toString(), QString());
+    QCOMPARE(order(3), QString());
     QCOMPARE(page()->orderField(3)->text(), QString());
     QVERIFY2(h.window()->lastToast().contains(QLatin1String("3")), qPrintable(h.window()->lastToast()));
 
@@ -141,20 +104,19 @@ void TestCec::enteringPageShowsStoredRows()
 
     page()->on_pushButton_save_clicked();
     QCOMPARE(h.window()->lastToast(), SaveSucceeded);
-    QCOMPARE(storedValue(QStringLiteral("CECTORDER/1/Order")), QStringLiteral("(cec,1,36)"));
-    QCOMPARE(storedValue(QStringLiteral("CECTORDER/2/Order")), QStringLiteral("(cec,2,44,01,02,03)"));
-    QCOMPARE(storedValue(QStringLiteral("CECTORDER/3/Order")), QString());
-    QCOMPARE(storedValue(QStringLiteral("CECTEXT/3/Text")), QStringLiteral("Reset?"));
+    QCOMPARE(stored(QStringLiteral("CECTORDER/1/Order")), QStringLiteral("(cec,1,36)"));
+    QCOMPARE(stored(QStringLiteral("CECTORDER/2/Order")), QStringLiteral("(cec,2,44,01,02,03)"));
+    QCOMPARE(stored(QStringLiteral("CECTORDER/3/Order")), QString());
+    QCOMPARE(stored(QStringLiteral("CECTEXT/3/Text")), QStringLiteral("Reset?"));
 }
 
 void TestCec::appliedRowIsSentAsBuilt()
 {
     page()->portButton(5)->click();
-    QVERIFY(page()->portButton(5)->isChecked());
     page()->featureField(5)->setText(QStringLiteral("  TV on  "));
     page()->orderField(5)->setText(QStringLiteral(" 44,01,02 "));
-    page()->findChild<QPushButton *>(QStringLiteral("pushButton_load"))->click();
-    QCOMPARE(page()->controlButton(5)->property("Order").toString(), QStringLiteral("(cec,2,44,01,02)"));
+    clickPageButton("pushButton_load");
+    QCOMPARE(order(5), QStringLiteral("(cec,2,44,01,02)"));
     QCOMPARE(page()->controlButton(5)->text(), QStringLiteral("TV on"));
 
     clearHistory();
@@ -165,30 +127,26 @@ void TestCec::appliedRowIsSentAsBuilt()
     QTRY_VERIFY2(
         h.window()->lastReply.startsWith(QLatin1String("cec,2,44,01,02")), qPrintable(h.window()->lastReply));
 
-    page()->findChild<QPushButton *>(QStringLiteral("pushButton_save"))->click();
-    QCOMPARE(storedValue(QStringLiteral("CECTORDER/5/Order")), QStringLiteral("(cec,2,44,01,02)"));
-    QCOMPARE(storedValue(QStringLiteral("CECTEXT/5/Text")), QStringLiteral("TV on"));
+    clickPageButton("pushButton_save");
+    QCOMPARE(stored(QStringLiteral("CECTORDER/5/Order")), QStringLiteral("(cec,2,44,01,02)"));
+    QCOMPARE(stored(QStringLiteral("CECTEXT/5/Text")), QStringLiteral("TV on"));
 }
 
 void TestCec::typedParenthesesAreRefused()
 {
     page()->orderField(6)->setText(QStringLiteral("44,01"));
     page()->on_pushButton_load_clicked();
-    QCOMPARE(page()->controlButton(6)->property("Order").toString(), QStringLiteral("(cec,1,44,01)"));
+    QCOMPARE(order(6), QStringLiteral("(cec,1,44,01)"));
 
     page()->orderField(6)->setText(QStringLiteral("44)(reset"));
-    page()->orderField(7)->setText(QStringLiteral("44 01"));
     page()->on_pushButton_load_clicked();
-    const QString toast = h.window()->lastToast();
-    QVERIFY2(toast.contains(QLatin1String("6")) && toast.contains(QLatin1String("7")), qPrintable(toast));
+    QVERIFY2(h.window()->lastToast().contains(QLatin1String("6")), qPrintable(h.window()->lastToast()));
     QCOMPARE(page()->orderField(6)->selectedText(), QStringLiteral("44)(reset"));
-    // The rows keep what they had; the others were applied.
-    QCOMPARE(page()->controlButton(6)->property("Order").toString(), QStringLiteral("(cec,1,44,01)"));
-    QCOMPARE(page()->controlButton(7)->property("Order").toString(), QString());
-    QCOMPARE(page()->controlButton(5)->property("Order").toString(), QStringLiteral("(cec,2,44,01,02)"));
+    // The row keeps what it had; the others were applied.
+    QCOMPARE(order(6), QStringLiteral("(cec,1,44,01)"));
+    QCOMPARE(order(5), QStringLiteral("(cec,2,44,01,02)"));
 
     clearHistory();
-    page()->controlButton(7)->click();
     page()->controlButton(6)->click();
     QTRY_COMPARE(cecRequests(), QStringList { QStringLiteral("(cec,1,44,01)") });
 }
@@ -197,82 +155,30 @@ void TestCec::defaultsNameRowsAndSave()
 {
     page()->featureField(9)->setText(QStringLiteral("Volume"));
     page()->portButton(9)->setChecked(true);
-    page()->findChild<QPushButton *>(QStringLiteral("pushButton_default"))->click();
+    clickPageButton("pushButton_default");
 
     QCOMPARE(h.window()->lastToast(), SaveSucceeded);
     QCOMPARE(page()->featureField(9)->text(), QStringLiteral("Button 09"));
-    QCOMPARE(page()->featureField(10)->text(), QStringLiteral("Button 10"));
     QCOMPARE(page()->controlButton(10)->text(), QStringLiteral("Button 10"));
     QVERIFY(!page()->portButton(9)->isChecked());
     QCOMPARE(page()->orderField(6)->text(), QString());
-    QCOMPARE(page()->controlButton(5)->property("Order").toString(), QString());
+    QCOMPARE(order(5), QString());
 
-    QSettings raw(cecFile(), QSettings::IniFormat);
-    QCOMPARE(raw.value(QStringLiteral("CECTEXT/size")).toInt(), Cec::RowCount);
-    QCOMPARE(raw.value(QStringLiteral("CECTEXT/9/Text")).toString(), QStringLiteral("Button 09"));
-    QCOMPARE(raw.value(QStringLiteral("CECTEXT/10/Text")).toString(), QStringLiteral("Button 10"));
-    QCOMPARE(raw.value(QStringLiteral("CECTORDER/5/Order")).toString(), QString());
+    QCOMPARE(stored(QStringLiteral("CECTEXT/size")).toInt(), Cec::RowCount);
+    QCOMPARE(stored(QStringLiteral("CECTEXT/9/Text")), QStringLiteral("Button 09"));
+    QCOMPARE(stored(QStringLiteral("CECTEXT/10/Text")), QStringLiteral("Button 10"));
+    QCOMPARE(stored(QStringLiteral("CECTORDER/5/Order")), QString());
 }
 
-void TestCec::longFileShowsSixteenRows()
-{
-    QStringList texts;
-    QStringList orders;
-    for (int i = 1; i <= 20; ++i) {
-        texts << QStringLiteral("Key %1").arg(i);
-        orders << QStringLiteral("(cec,1,%1)").arg(i, 2, 10, QLatin1Char('0'));
-    }
-    writeStore(texts, orders);
-    page()->loadConfiguration();
-    QCOMPARE(page()->featureField(16)->text(), QStringLiteral("Key 16"));
-    QCOMPARE(page()->controlButton(16)->text(), QStringLiteral("Key 16"));
-    QCOMPARE(page()->orderField(16)->text(), QStringLiteral("16"));
-
-    page()->on_pushButton_save_clicked();
-    QSettings raw(cecFile(), QSettings::IniFormat);
-    QCOMPARE(raw.value(QStringLiteral("CECTORDER/size")).toInt(), Cec::RowCount);
-    QVERIFY(!raw.contains(QStringLiteral("CECTORDER/17/Order")));
-    QCOMPARE(raw.value(QStringLiteral("CECTORDER/16/Order")).toString(), QStringLiteral("(cec,1,16)"));
-}
-
-void TestCec::captionsSurviveLanguageChange()
+void TestCec::captionKeepsItsAmpersand()
 {
     page()->featureField(2)->setText(QStringLiteral("HDMI & Co"));
     page()->on_pushButton_load_clicked();
     QEvent change(QEvent::LanguageChange);
     QCoreApplication::sendEvent(page(), &change);
-    // "&" stays a character, not a shortcut mark.
+    // "&" stays a character, not a shortcut mark, also after a language change.
     QCOMPARE(page()->controlButton(2)->text(), QStringLiteral("HDMI && Co"));
     QCOMPARE(page()->featureField(2)->text(), QStringLiteral("HDMI & Co"));
-    QCOMPARE(page()->portButton(1)->text(), QStringLiteral("端口1"));
-}
-
-void TestCec::fitsBothWindowSizes_data()
-{
-    QTest::addColumn<QSize>("window");
-    QTest::newRow("1366x768") << QSize(1366, 768);
-    QTest::newRow("1920x1080") << QSize(1920, 1080);
-}
-
-void TestCec::fitsBothWindowSizes()
-{
-    QFETCH(QSize, window);
-    h.window()->resize(window);
-    QTest::qWait(50);
-    const auto *panel = page()->findChild<QGroupBox *>(QStringLiteral("groupBox_Controls"));
-    const auto *rows = page()->findChild<QScrollArea *>(QStringLiteral("scrollArea_Rows"));
-    QVERIFY(panel && rows);
-    for (int row = 1; row <= Cec::RowCount; ++row) {
-        QPushButton *control = page()->controlButton(row);
-        QVERIFY(panel->rect().contains(control->geometry()));
-        QVERIFY(control->height() >= 44);
-        // A short caption is never cut; the table's columns need no sideways scrolling.
-        QVERIFY2(!control->text().contains(QChar(0x2026)), qPrintable(control->text()));
-        QVERIFY(page()->portButton(row)->width() >= page()->portButton(row)->sizeHint().width());
-        QVERIFY(page()->orderField(row)->width() >= 120);
-    }
-    QVERIFY(rows->widget()->width() <= rows->viewport()->width());
-    h.window()->resize(1366, 768);
 }
 
 QTEST_MAIN(TestCec)

@@ -1,12 +1,9 @@
-// The output setting page against the simulator (an 8x16 Orvex-T): the
-// operator's choices reach the device, the device's answers set the widgets
-// without anything being sent back, HDCP refusing DVI, the audio switch
-// following the device, names, matrix sizes and a factory reset.
+// The output setting page against the simulator (an 8x16 Orvex-T): choices
+// reach the device, its answers set the widgets without being sent back.
 #include "pages_harness.h"
 
 #include <QAbstractItemView>
 #include <QComboBox>
-#include <QDir>
 #include <QGroupBox>
 #include <QPushButton>
 #include <QScopeGuard>
@@ -14,9 +11,6 @@
 #include <QSettings>
 #include <QSignalSpy>
 #include <QSlider>
-#include <QStackedWidget>
-
-#include <algorithm>
 
 #include "app/settingscatalogue.h"
 #include "mainwindow/naming/namestore.h"
@@ -27,20 +21,9 @@
 #include "widgets/mylineedit.h"
 
 namespace {
-constexpr int OutputPageIndex = 1;
 const QStringList OutputRequestKinds = { "o.res", "o.format", "brightness", "contrast", "ext.audio" };
 
-QString pageText(const char *source)
-{
-    return QCoreApplication::translate("OutputPage", source);
-}
-
-QImage iconImage(const QIcon &icon)
-{
-    return icon.pixmap(24, 24).toImage();
-}
-
-// Notches of the mouse wheel over `widget`, as the window system delivers them.
+// Notches of the mouse wheel, delivered as the window system does.
 void turnWheel(QWidget *widget, int notches)
 {
     const QPoint at = widget->rect().center();
@@ -66,12 +49,10 @@ private slots:
     void answersSetWidgetsWithoutSending();
     void unlistedResolutionIsShownNotOffered();
     void levelsAreSentOncePerSettledValue();
-    void hdcpKeepsHdmi();
     void audioSwitchFollowsTheDevice();
     void renameInPlaceIsStored();
     void buttonsShowConnections();
     void modelHidesOutputs();
-    void pageRendersAtBothWindowSizes();
     void factoryResetCentresEveryOutput(); // last: its waiting overlay stays up
 
 private:
@@ -82,31 +63,29 @@ private:
         h.sim().command(line, &ok);
         QVERIFY2(ok, qPrintable(line + QStringLiteral(": ") + h.sim().errorText()));
     }
-    // This page's requests the device received since the last clear.
+    // This page's requests since the last "history clear".
     QStringList requests()
     {
         QStringList mine;
-        for (const QString &request : h.sim().history()) {
-            if (std::any_of(OutputRequestKinds.cbegin(), OutputRequestKinds.cend(),
-                    [&](const QString &kind) { return request.contains(QLatin1Char(',') + kind + ','); }))
+        for (const QString &request : h.sim().history())
+            if (OutputRequestKinds.contains(request.section(QLatin1Char(','), 1, 1)))
                 mine << request;
-        }
         return mine;
     }
-    QStringList deviceList(const char *key)
+    void expectNoRequests(int waitMs = 100)
     {
-        return h.sim().state().value(QLatin1String(key)).split(QLatin1Char(','));
+        QTest::qWait(waitMs);
+        QVERIFY2(requests().isEmpty(), qPrintable(requests().join(' ')));
     }
     // Clicks output n's button and waits until its settings are read.
     void openOutput(int output)
     {
         control(QStringLiteral("history clear"));
         QTest::mouseClick(page()->outputButtons().at(output - 1), Qt::LeftButton);
-        QCOMPARE(page()->currentOutput(), output);
         QTRY_VERIFY(requests().contains(QStringLiteral("(get,ext.audio,%1)").arg(output)));
         control(QStringLiteral("history clear"));
     }
-    // Picks an entry from the open list with the keyboard, as an operator may.
+    // Picks an entry from the open list with the keyboard.
     static void choose(QComboBox *combo, int index)
     {
         combo->showPopup();
@@ -114,7 +93,7 @@ private:
         view->setCurrentIndex(view->model()->index(index, 0));
         QTest::keyClick(view, Qt::Key_Return);
     }
-    // An output's widgets: resolution|format|brightness|contrast|audio.
+    // resolution|format|brightness|contrast|audio of an output.
     QString shown(int output) const
     {
         return QStringList(
@@ -130,39 +109,18 @@ private:
 
 void TestOutput::initTestCase()
 {
-    // Chosen at login, before the window exists.
-    CommonlyUsed::ver_minor = CommonlyUsed::DeviceTypeOrvexT;
+    CommonlyUsed::ver_minor = CommonlyUsed::DeviceTypeOrvexT; // chosen at login, before the window
     QVERIFY2(h.start({ "--model", "8x16", "--type", "Orvex-T" }), qPrintable(h.error()));
-    QCOMPARE(page()->outputButtons().size(), 16);
-    QCOMPARE(page()->outputButtons().at(15)->objectName(), QStringLiteral("toolButton_HDMI16"));
-    QCOMPARE(page()->currentOutput(), 1);
-    QVERIFY(page()->outputButtons().first()->isChecked());
-    auto *stack = page()->findChild<QStackedWidget *>(QStringLiteral("stackedWidget_output_Set"));
-    QCOMPARE(stack->count(), 16);
-    QCOMPARE(stack->currentWidget()->objectName(), QStringLiteral("pageOutput_1"));
-
-    // 4K at 60 Hz is offered by Orvex-T, which also switches external audio.
-    QComboBox *resolution = page()->resolutionCombo(12);
-    QCOMPARE(resolution->count(), 15);
-    QCOMPARE(resolution->itemText(12), QStringLiteral("4096x2160@30Hz"));
-    QCOMPARE(resolution->itemText(13), QStringLiteral("3840x2160@60Hz"));
-    QCOMPARE(resolution->itemText(14), QStringLiteral("4096x2160@60Hz"));
-    QVERIFY(!page()->audioSwitch(12)->isHidden());
-
     h.window()->findChild<QPushButton *>(QStringLiteral("pushButton_OutputSetting"))->click();
-    // The slide onto the page has ended.
     QTRY_VERIFY(page()->isVisible() && !h.window()->switchingPage()->isVisible());
-    QCOMPARE(page()->audioSwitch(1)->size(), QSize(81, 35));
 }
 
 void TestOutput::enteringThePageReadsTheCurrentOutput()
 {
-    control("set level brightness 1 37");
-    control("set level contrast 1 64");
-    control("set ores 1 3");
-    control("set audio 1 on");
-    control("history clear");
-    emit h.window()->Send_PageShown(OutputPageIndex);
+    for (const char *line : { "set level brightness 1 37", "set level contrast 1 64", "set ores 1 3",
+             "set audio 1 on", "history clear" })
+        control(line);
+    emit h.window()->Send_PageShown(1);
     QTRY_COMPARE(requests(),
         QStringList({ "(get,o.res,1)", "(get,o.format,1)", "(get,brightness,1)", "(get,contrast,1)",
             "(get,ext.audio,1)" }));
@@ -171,74 +129,63 @@ void TestOutput::enteringThePageReadsTheCurrentOutput()
     // While the device polls scenes the page asks nothing.
     h.window()->setPollingRunning(true);
     control("history clear");
-    emit h.window()->Send_PageShown(OutputPageIndex);
-    QTest::qWait(100);
-    QVERIFY(requests().isEmpty());
+    emit h.window()->Send_PageShown(1);
+    expectNoRequests();
     h.window()->setPollingRunning(false);
 }
 
 void TestOutput::choicesReachTheDevice_data()
 {
     QTest::addColumn<int>("output");
-    QTest::addColumn<bool>("format");
     QTest::addColumn<int>("index");
     QTest::addColumn<QString>("request");
-    QTest::addColumn<QString>("deviceValue");
-    QTest::newRow("4096x2160@30Hz") << 3 << false << 12 << "(set,o.res,3,13)"
-                                    << "13";
-    QTest::newRow("first resolution") << 5 << false << 0 << "(set,o.res,5,1)"
-                                      << "1";
-    QTest::newRow("Orvex-T 4K60") << 2 << false << 14 << "(set,o.res,2,15)"
-                                  << "15";
-    QTest::newRow("DVI") << 4 << true << 1 << "(set,o.format,4,1)"
-                         << "1";
-    QTest::newRow("HDMI") << 4 << true << 0 << "(set,o.format,4,0)"
-                          << "0";
+    QTest::addColumn<bool>("hdcp"); // the device refuses DVI and keeps HDMI
+    QTest::newRow("4096x2160@30Hz") << 3 << 12 << "(set,o.res,3,13)" << false;
+    QTest::newRow("first resolution") << 5 << 0 << "(set,o.res,5,1)" << false;
+    QTest::newRow("Orvex-T 4K60") << 2 << 14 << "(set,o.res,2,15)" << false;
+    QTest::newRow("DVI") << 4 << 1 << "(set,o.format,4,1)" << false;
+    QTest::newRow("HDMI") << 4 << 0 << "(set,o.format,4,0)" << false;
+    QTest::newRow("DVI under HDCP") << 2 << 1 << "(set,o.format,2,1)" << true;
 }
 
 void TestOutput::choicesReachTheDevice()
 {
     QFETCH(int, output);
-    QFETCH(bool, format);
     QFETCH(int, index);
     QFETCH(QString, request);
-    QFETCH(QString, deviceValue);
+    QFETCH(bool, hdcp);
+    control(QStringLiteral("set hdcp %1 %2").arg(output).arg(hdcp ? "on" : "off"));
     openOutput(output);
-    const char *key = format ? "oformat" : "ores";
-    QStringList expected = deviceList(key);
-    expected[output - 1] = deviceValue;
-
+    const bool format = request.contains(QLatin1String("o.format"));
     QComboBox *combo = format ? page()->formatCombo(output) : page()->resolutionCombo(output);
     choose(combo, index);
-    QTRY_COMPARE(deviceList(key), expected); // this output only
-    QCOMPARE(requests(), QStringList(request));
-    QCOMPARE(combo->currentIndex(), index);
+    QTRY_COMPARE(requests(), QStringList(request));
+    if (hdcp) {
+        QTRY_COMPARE(h.window()->lastToast(),
+            QCoreApplication::translate("OutputPage", "输出%1hdcp已打开，无法切换到dvi！").arg(output));
+        QCOMPARE(combo->currentText(), QStringLiteral("HDMI"));
+        control(QStringLiteral("set hdcp %1 off").arg(output));
+    }
 }
 
 void TestOutput::answersSetWidgetsWithoutSending_data()
 {
     QTest::addColumn<QString>("answer");
     QTest::addColumn<QString>("expected");
-    const QString before = QStringLiteral("1920x1200@60Hz|HDMI|50|50|off");
     QString allOutputs;
     for (int output = 1; output <= 16; ++output)
         allOutputs += QStringLiteral("out%1res1360x768@60Hz").arg(output);
 
-    QTest::newRow("brightness") << "output6brightness33ok"
-                                << "1920x1200@60Hz|HDMI|33|50|off";
     QTest::newRow("two answers") << "output6brightness0okoutput6contrast100ok"
                                  << "1920x1200@60Hz|HDMI|0|100|off";
     QTest::newRow("audio on") << "output6externalaudioonok"
                               << "1920x1200@60Hz|HDMI|50|50|on";
     QTest::newRow("DVI") << "outputhdmi6formatisDVIok"
                          << "1920x1200@60Hz|DVI|50|50|off";
-    QTest::newRow("resolution") << "out6res1280x720@60Hzok"
-                                << "1280x720@60Hz|HDMI|50|50|off";
     QTest::newRow("all outputs") << allOutputs + "ok"
                                  << "1360x768@60Hz|HDMI|50|50|off";
-    QTest::newRow("output 17") << "output17brightness20ok" << before;
-    QTest::newRow("format neither") << "outputhdmi6formatisVGAok" << before;
-    QTest::newRow("17 outputs") << allOutputs + "out17res1360x768@60Hzok" << before;
+    QTest::newRow("17 outputs") << allOutputs + "out17res1360x768@60Hzok"
+                                << "1920x1200@60Hz|HDMI|50|50|off";
 }
 
 void TestOutput::answersSetWidgetsWithoutSending()
@@ -253,94 +200,63 @@ void TestOutput::answersSetWidgetsWithoutSending()
 
     h.window()->Data_Processing(answer);
     QCOMPARE(shown(6), expected);
-    QTest::qWait(50);
-    QVERIFY2(requests().isEmpty(), qPrintable(requests().join(' ')));
+    expectNoRequests(50);
 }
 
 void TestOutput::unlistedResolutionIsShownNotOffered()
 {
     QSignalSpy reported(page(), &OutputPage::outputResolutionShown);
     QComboBox *combo = page()->resolutionCombo(7);
-    control("set ores 7 2560x1440@60Hz");
-    page()->queryOutput(7);
+    const auto deviceReports = [&](const QString &value) {
+        control("set ores 7 " + value);
+        page()->queryOutput(7);
+    };
+    deviceReports("2560x1440@60Hz");
     QTRY_COMPARE(combo->currentText(), QStringLiteral("2560x1440@60Hz"));
-    QCOMPARE(combo->count(), 16);
     QCOMPARE(reported.last(), QVariantList({ 7, QStringLiteral("2560x1440@60Hz") }));
-    control("set ores 7 720x576@50Hz");
-    page()->queryOutput(7);
+    // A second unlisted one replaces the first.
+    deviceReports("720x576@50Hz");
     QTRY_COMPARE(combo->currentText(), QStringLiteral("720x576@50Hz"));
     QCOMPARE(combo->count(), 16);
 
-    // Neither the device's own entry, nor anything past it, nor a wheel
-    // turned over the combo asks the device for anything.
+    // Neither that entry, nor anything past it, nor a wheel asks the device.
     control("history clear");
     emit combo->activated(15);
-    emit combo->activated(16);
     turnWheel(combo, 1);
-    QTest::qWait(100);
-    QVERIFY(requests().isEmpty());
+    expectNoRequests();
     QCOMPARE(combo->currentText(), QStringLiteral("720x576@50Hz"));
 
-    control("set ores 7 2");
-    page()->queryOutput(7);
+    deviceReports("2");
     QTRY_COMPARE(combo->currentIndex(), 1);
     QCOMPARE(combo->count(), 15);
 }
 
 void TestOutput::levelsAreSentOncePerSettledValue()
 {
-    openOutput(1);
-    control("set level brightness 1 100");
-    control("set level contrast 1 50");
-    page()->queryOutput(1);
-    QTRY_COMPARE(page()->brightnessSlider(1)->value(), 100);
+    page()->brightnessSlider(1)->setValue(100);
+    page()->contrastSlider(1)->setValue(50);
     control("history clear");
 
-    // Plus at the top sends the top, and the slider stays there.
-    auto *plus = page()->brightnessSlider(1)->findChild<QPushButton *>(QStringLiteral("volumePlusBut"));
-    QTest::mouseClick(plus, Qt::LeftButton);
-    QTRY_COMPARE(requests(), QStringList("(set,brightness,1,100)"));
+    // Plus at the top sends the top and stays there; three wheel notches
+    // send one request with the value they reach.
+    QTest::mouseClick(page()->brightnessSlider(1)->findChild<QPushButton *>(QStringLiteral("volumePlusBut")),
+        Qt::LeftButton);
+    turnWheel(page()->contrastSlider(1)->slider(), 3);
+    QTest::qWait(CustomizeVolumeSlider::SettleMs * 3);
+    QCOMPARE(requests(), QStringList({ "(set,brightness,1,100)", "(set,contrast,1,80)" }));
     QCOMPARE(page()->brightnessSlider(1)->value(), 100);
-
-    // Three notches of the wheel: one request with the value they reach.
-    control("history clear");
-    QSlider *slider = page()->contrastSlider(1)->slider();
-    turnWheel(slider, 3);
-    QCOMPARE(slider->value(), 80);
-    QTRY_COMPARE(requests(), QStringList("(set,contrast,1,80)"));
-    QTest::qWait(CustomizeVolumeSlider::SettleMs * 2);
-    QCOMPARE(requests().size(), 1);
-    QCOMPARE(deviceList("contrast").first(), QStringLiteral("80"));
-}
-
-void TestOutput::hdcpKeepsHdmi()
-{
-    control("set hdcp 2 on");
-    openOutput(2);
-    QComboBox *format = page()->formatCombo(2);
-    QCOMPARE(format->currentText(), QStringLiteral("HDMI"));
-    choose(format, 1);
-    QTRY_COMPARE(h.window()->lastToast(), pageText("输出%1hdcp已打开，无法切换到dvi！").arg(2));
-    QCOMPARE(format->currentText(), QStringLiteral("HDMI"));
-    QCOMPARE(requests(), QStringList("(set,o.format,2,1)"));
-    QCOMPARE(deviceList("oformat").at(1), QStringLiteral("0"));
-    control("set hdcp 2 off");
 }
 
 void TestOutput::audioSwitchFollowsTheDevice()
 {
     openOutput(4);
     QPushButton *audio = page()->audioSwitch(4);
-    QVERIFY(!audio->isChecked());
-    QTest::mouseClick(audio, Qt::LeftButton);
-    QTRY_VERIFY(audio->isChecked());
-    QCOMPARE(requests(), QStringList("(set,ext.audio,4,1)"));
-    QCOMPARE(h.sim().state().value("extaudio").at(3), QLatin1Char('1'));
-
-    control("history clear");
-    QTest::mouseClick(audio, Qt::LeftButton);
-    QTRY_VERIFY(!audio->isChecked());
-    QCOMPARE(requests(), QStringList("(set,ext.audio,4,0)"));
+    for (const bool on : { true, false }) {
+        control("history clear");
+        QTest::mouseClick(audio, Qt::LeftButton);
+        QTRY_COMPARE(audio->isChecked(), on);
+        QCOMPARE(requests(), QStringList(QStringLiteral("(set,ext.audio,4,%1)").arg(int(on))));
+    }
 
     // A device that does not answer did not switch: neither does the button.
     control("fault silence on");
@@ -355,87 +271,47 @@ void TestOutput::renameInPlaceIsStored()
 {
     NameStore *names = h.window()->nameStore();
     my_ToolButton *button = page()->outputButtons().at(2);
-    QTest::mouseDClick(button, Qt::LeftButton);
-    QTRY_VERIFY(button->isEditing());
-    QTest::keyClicks(button->editor(), QStringLiteral("Stage & Left"));
-    // A click elsewhere on the window commits the name.
-    auto *bar = h.window()->findChild<QWidget *>(QStringLiteral("widget_statusBar"));
-    QTest::mouseClick(
-        h.window(), Qt::LeftButton, Qt::NoModifier, bar->mapTo(h.window(), bar->rect().center()));
-    QTRY_COMPARE(names->name(NameStore::Output, 3), QStringLiteral("Stage & Left"));
-    QCOMPARE(button->text(), names->display(NameStore::Output, 3));
+    QTest::mouseClick(button, Qt::LeftButton); // the settings title names the current output
+    button->startRename();
+    button->editor()->setText(QStringLiteral("Stage & Left"));
+    QTest::keyClick(button->editor(), Qt::Key_Return);
+    QCOMPARE(names->name(NameStore::Output, 3), QStringLiteral("Stage & Left"));
     QCOMPARE(page()->findChild<QGroupBox *>()->title(), QStringLiteral("Stage && Left"));
     QSettings stored(
         SettingsCatalogue::filePath(SettingsCatalogue::File::SignalSwitching), QSettings::IniFormat);
     QCOMPARE(stored.value("pushButton_OutPutHDMI/OutPutHDMI_value2").toString(),
         names->display(NameStore::Output, 3));
 
-    // A name given elsewhere (the rename page) shows here too.
+    // A name given on another page shows here too.
     names->setName(NameStore::Output, 5, QStringLiteral("Foyer"));
     QCOMPARE(page()->outputButtons().at(4)->text(), QStringLiteral("Foyer"));
     names->setName(NameStore::Output, 5, QString());
-    QCOMPARE(page()->outputButtons().at(4)->text(), QStringLiteral("HDMI-5"));
 }
 
 void TestOutput::buttonsShowConnections()
 {
-    const QImage connected = iconImage(QIcon(":/image/HDMI-Select.png"));
-    const QImage unconnected = iconImage(QIcon(":/image/HDMI-Unselect.png"));
+    const auto image = [](const QIcon &icon) { return icon.pixmap(24, 24).toImage(); };
+    const QImage connected = image(QIcon(":/image/HDMI-Select.png"));
+    const QImage unconnected = image(QIcon(":/image/HDMI-Unselect.png"));
     h.window()->Data_Processing("ch8x16inYYYYYYYYoutYNYNYNYNYNYNYNYNok");
     for (int i = 0; i < 16; ++i)
-        QCOMPARE(iconImage(page()->outputButtons().at(i)->icon()), i % 2 ? unconnected : connected);
+        QCOMPARE(image(page()->outputButtons().at(i)->icon()), i % 2 ? unconnected : connected);
     emit h.window()->Send_LinkLost();
-    for (const my_ToolButton *button : page()->outputButtons())
-        QCOMPARE(iconImage(button->icon()), unconnected);
+    QCOMPARE(image(page()->outputButtons().first()->icon()), unconnected);
 }
 
 void TestOutput::modelHidesOutputs()
 {
-    const auto shownButtons = [this] {
-        return std::count_if(page()->outputButtons().cbegin(), page()->outputButtons().cend(),
-            [](const my_ToolButton *b) { return !b->isHidden(); });
-    };
     openOutput(12);
     QVERIFY2(h.useModel("8x9"), qPrintable(h.error()));
-    QCOMPARE(shownButtons(), 9);
+    QVERIFY(!page()->outputButtons().at(8)->isHidden() && page()->outputButtons().at(9)->isHidden());
     // Output 12 is gone: the page shows output 1 and reads it.
     QCOMPARE(page()->currentOutput(), 1);
-    QVERIFY(page()->outputButtons().first()->isChecked());
-    QCOMPARE(page()->findChild<QStackedWidget *>()->currentIndex(), 0);
     QTRY_VERIFY(requests().contains("(get,ext.audio,1)"));
-
-    QVERIFY2(h.useModel("4x2"), qPrintable(h.error()));
-    QCOMPARE(shownButtons(), 2);
-    control("history clear");
-    page()->queryOutput(3);
-    QTest::qWait(100);
-    QVERIFY(requests().isEmpty());
     QVERIFY2(h.useModel("8x16"), qPrintable(h.error()));
-    QCOMPARE(shownButtons(), 16);
-}
-
-void TestOutput::pageRendersAtBothWindowSizes()
-{
-    // The form stays whole and every output button can be reached; with
-    // TRIVANE_OUTPUT_SHOTS set the window is saved there for a look.
-    const QString shots = qEnvironmentVariable("TRIVANE_OUTPUT_SHOTS");
-    auto *area = page()->findChild<QScrollArea *>(QStringLiteral("scrollArea_Outputs"));
-    for (const QSize size : { QSize(1366, 768), QSize(1920, 1080) }) {
-        h.window()->resize(size);
-        QTest::qWait(100);
-        auto *card = page()->findChild<QGroupBox *>();
-        QVERIFY(page()->rect().contains(card->geometry()));
-        QVERIFY(card->height() >= card->minimumSizeHint().height());
-        QVERIFY(card->width() >= card->minimumSizeHint().width());
-        QVERIFY(card->rect().contains(
-            page()->audioSwitch(1)->mapTo(card, page()->audioSwitch(1)->rect().bottomRight())));
-        area->ensureWidgetVisible(page()->outputButtons().last());
-        QVERIFY(!page()->outputButtons().last()->visibleRegion().isEmpty());
-        if (!shots.isEmpty())
-            h.window()->grab().save(QDir(shots).filePath(
-                QStringLiteral("output-%1x%2.png").arg(size.width()).arg(size.height())));
-    }
-    h.window()->resize(1366, 768);
+    // All sixteen fit a 1366x768 window by scrolling.
+    page()->findChild<QScrollArea *>()->ensureWidgetVisible(page()->outputButtons().last());
+    QVERIFY(!page()->outputButtons().last()->visibleRegion().isEmpty());
 }
 
 void TestOutput::factoryResetCentresEveryOutput()
@@ -455,8 +331,7 @@ void TestOutput::factoryResetCentresEveryOutput()
         QCOMPARE(page()->brightnessSlider(output)->value(), 50);
         QCOMPARE(page()->contrastSlider(output)->value(), 50);
     }
-    QTest::qWait(50);
-    QVERIFY(requests().isEmpty());
+    expectNoRequests(50);
 }
 
 QTEST_MAIN(TestOutput)

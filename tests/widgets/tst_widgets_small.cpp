@@ -253,84 +253,55 @@ void TestWidgetsSmall::volumeSliderReplySilent()
     QCOMPARE(changes.count() + releases.count(), 0);
 }
 
-namespace {
-
-// One wheel notch (120) over the middle of the slider; negative turns down.
-void wheel(QSlider *slider, int delta)
-{
-    const QPointF at(slider->width() / 2.0, slider->height() / 2.0);
-    QWheelEvent event(at, slider->mapToGlobal(at.toPoint()), QPoint(), QPoint(0, delta), Qt::NoButton,
-        Qt::NoModifier, Qt::NoScrollPhase, false);
-    QApplication::sendEvent(slider, &event);
-}
-
-} // namespace
-
-// Every operator step outside a drag leads to exactly one report once the
-// value has settled; the device's own values never report.
+// An operator's steps outside a drag are reported once, when the value has
+// settled; a device value drops a pending report. Steps: "wheel" (one notch
+// up), "Right"/"Left" (keys), "click" (right end of the groove), "=v" (device).
 void TestWidgetsSmall::volumeSliderSettles_data()
 {
     QTest::addColumn<int>("start");
-    QTest::addColumn<QStringList>("steps");
-    QTest::addColumn<QList<int>>("reports");
-
-    QTest::newRow("wheel three notches up") << 20 << QStringList { "wheel 120", "wheel 120", "wheel 120" }
-                                           << QList<int> { 50 };
-    QTest::newRow("wheel up and back") << 50 << QStringList { "wheel 120", "wheel -120", "wheel -120" }
-                                       << QList<int> { 40 };
-    QTest::newRow("wheel against the top") << 100 << QStringList { "wheel 120", "wheel 120" } << QList<int> {};
-    QTest::newRow("arrow keys") << 50 << QStringList { "key Right", "key Right", "key Left", "key Up" }
-                                << QList<int> { 70 };
-    QTest::newRow("end key") << 50 << QStringList { "key End" } << QList<int> { 100 };
-    QTest::newRow("home key") << 50 << QStringList { "key Home" } << QList<int> { 0 };
-    QTest::newRow("groove click right") << 50 << QStringList { "groove right" } << QList<int> { 60 };
-    QTest::newRow("groove click left") << 50 << QStringList { "groove left" } << QList<int> { 40 };
-    QTest::newRow("wheel, then a click") << 20 << QStringList { "wheel 120", "groove right" }
-                                         << QList<int> { 40 };
-    QTest::newRow("device value during the wheel")
-        << 20 << QStringList { "wheel 120", "device 80" } << QList<int> {};
-    QTest::newRow("device value only") << 20 << QStringList { "device 80" } << QList<int> {};
-    QTest::newRow("device value, then a key") << 20 << QStringList { "device 80", "key Left" }
-                                              << QList<int> { 70 };
+    QTest::addColumn<QString>("steps");
+    QTest::addColumn<int>("report"); // -1: none
+    QTest::newRow("wheel three notches") << 20 << "wheel wheel wheel" << 50;
+    QTest::newRow("wheel against the top") << 100 << "wheel wheel" << -1;
+    QTest::newRow("arrow keys") << 50 << "Right Right Left" << 60;
+    QTest::newRow("groove click") << 50 << "click" << 60;
+    QTest::newRow("wheel, then a click") << 20 << "wheel click" << 40;
+    QTest::newRow("device value during the wheel") << 20 << "wheel =80" << -1;
 }
 
 void TestWidgetsSmall::volumeSliderSettles()
 {
     QFETCH(int, start);
-    QFETCH(QStringList, steps);
-    QFETCH(QList<int>, reports);
-
+    QFETCH(QString, steps);
+    QFETCH(int, report);
     CustomizeVolumeSlider control;
     control.setValue(start);
     QVERIFY(showActive(control));
     QSlider *slider = control.slider();
     QSignalSpy releases(&control, &CustomizeVolumeSlider::mouseButtonRelease);
     QSignalSpy changes(&control, &CustomizeVolumeSlider::sliderValueChange);
+    const QPoint middle(slider->width() / 2, slider->height() / 2);
 
-    for (const QString &step : steps) {
-        const QString kind = step.section(QLatin1Char(' '), 0, 0);
-        const QString arg = step.section(QLatin1Char(' '), 1);
-        if (kind == QLatin1String("wheel")) {
-            wheel(slider, arg.toInt());
-        } else if (kind == QLatin1String("key")) {
-            static const QHash<QString, Qt::Key> keys { { "Right", Qt::Key_Right }, { "Left", Qt::Key_Left },
-                { "Up", Qt::Key_Up }, { "Home", Qt::Key_Home }, { "End", Qt::Key_End } };
-            QTest::keyClick(slider, keys.value(arg));
-        } else if (kind == QLatin1String("groove")) {
-            const int x = arg == QLatin1String("right") ? slider->width() - 2 : 1;
-            QTest::mouseClick(slider, Qt::LeftButton, Qt::NoModifier, QPoint(x, slider->height() / 2));
-        } else if (kind == QLatin1String("device")) {
-            control.setValue(arg.toInt());
+    for (const QString &step : steps.split(QLatin1Char(' '))) {
+        if (step == QLatin1String("wheel")) {
+            QWheelEvent wheel(middle, slider->mapToGlobal(middle), QPoint(), QPoint(0, 120), Qt::NoButton,
+                Qt::NoModifier, Qt::NoScrollPhase, false);
+            QApplication::sendEvent(slider, &wheel);
+        } else if (step == QLatin1String("click")) {
+            const QPoint rightEnd(slider->width() - 2, middle.y());
+            QTest::mouseClick(slider, Qt::LeftButton, Qt::NoModifier, rightEnd);
+        } else if (step.startsWith(QLatin1Char('='))) {
+            control.setValue(step.mid(1).toInt());
+        } else {
+            QTest::keyClick(slider, step == QLatin1String("Right") ? Qt::Key_Right : Qt::Key_Left);
         }
-        // Steps of one burst follow faster than the settle time.
-        QTest::qWait(CustomizeVolumeSlider::SettleMs / 6);
+        QTest::qWait(CustomizeVolumeSlider::SettleMs / 6); // faster than the settle time
     }
-    // Nothing more comes once the value has settled.
     QTest::qWait(CustomizeVolumeSlider::SettleMs * 2);
     QList<int> reported;
     for (const QList<QVariant> &args : releases)
         reported << args.at(0).toInt();
-    QCOMPARE(reported, reports);
+    QCOMPARE(reported, report < 0 ? QList<int>() : QList<int> { report });
     QCOMPARE(changes.count(), 0);
     QCOMPARE(control.valueLabel()->text(), QString::number(control.value()));
 }
