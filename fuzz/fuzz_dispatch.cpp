@@ -3,6 +3,9 @@
 // with fuzz_driver.cpp as a bounded noise test otherwise.
 #include "link/dispatch/replydispatcher.h"
 #include "link/protocol/protocol.h"
+#include "mainwindow/cec/cecmodel.h"
+#include "mainwindow/edid/edidmodel.h"
+#include "mainwindow/output/outputmodel.h"
 #include "mainwindow/scenes/scenemodel.h"
 #include "mainwindow/switching/switchingmodel.h"
 #include "tests/support/dispatch_nullsink.h"
@@ -74,6 +77,25 @@ struct Harness
         dispatcher.setBranchHandler(Protocol::Answer::InputResolution, [](ReplyDispatcher::BranchCall &c) {
             return Switching::parseInputResolutions(c.work).outOfRange ? ReplyDispatcher::Flow::End
                                                                        : ReplyDispatcher::Flow::Continue;
+        });
+        dispatcher.setBranchHandler(Protocol::Answer::Brightness, [](ReplyDispatcher::BranchCall &c) {
+            (void)Output::parseBrightness(c.work);
+            (void)Output::parseContrast(c.work);
+            (void)Output::parseExternalAudio(c.work);
+            (void)Output::parseFormat(c.work);
+            (void)Output::parseHdcpRefusal(c.work);
+            return ReplyDispatcher::Flow::Continue;
+        });
+        dispatcher.setBranchHandler(Protocol::Answer::OutputResolution, [](ReplyDispatcher::BranchCall &c) {
+            return Output::parseOutputResolutions(c.work).outOfRange ? ReplyDispatcher::Flow::End
+                                                                     : ReplyDispatcher::Flow::Continue;
+        });
+        dispatcher.setBranchHandler(Protocol::Answer::InputEdid, [](ReplyDispatcher::BranchCall &c) {
+            (void)Edid::parseInputEdids(c.work);
+            // Stored CEC commands are operator text; the same bytes make a fair test of their reader.
+            if (const auto command = Cec::parseStoredCommand(c.raw.isEmpty() ? c.work : c.raw))
+                (void)Cec::buildCommand(command->type.value_or(1) == 2, command->fields);
+            return ReplyDispatcher::Flow::Continue;
         });
         dispatcher.setBranchHandler(Protocol::Answer::FirmwareReady, [](ReplyDispatcher::BranchCall &c) {
             return c.work.size() % 2 ? ReplyDispatcher::Flow::End : ReplyDispatcher::Flow::Continue;
