@@ -31,7 +31,7 @@ inline void prepareEnvironment(const char *simulator = nullptr)
 
 // Once the QApplication exists: the resources, an application directory of
 // the run's own, and on stderr only messages from `least` up (without the
-// offscreen platform's notes that it cannot fade windows).
+// offscreen platform's notes on what it cannot do with windows).
 class Session
 {
 public:
@@ -41,7 +41,8 @@ public:
         CommonlyUsed::setApplicationDirOverride(m_appDir.path());
         leastShown() = least;
         qInstallMessageHandler([](QtMsgType type, const QMessageLogContext &, const QString &text) {
-            if (type >= leastShown() && !text.contains(QLatin1String("window opacity")))
+            if (type >= leastShown() && !text.contains(QLatin1String("window opacity"))
+                && !text.contains(QLatin1String("This plugin does not support")))
                 std::fprintf(stderr, "%s\n", qPrintable(text));
         });
     }
@@ -69,6 +70,19 @@ inline Figures figures(std::vector<double> us)
     f.median = us[us.size() / 2];
     f.p99 = us[std::min(us.size() - 1, size_t(double(us.size()) * 0.99))];
     return f;
+}
+
+// The reference connection: a plain socket to the simulator, without delay
+// of small writes. Prints why when it cannot connect.
+inline bool connectRaw(QTcpSocket &socket, quint16 port, int timeoutMs = 2000)
+{
+    socket.connectToHost(QHostAddress::LocalHost, port);
+    if (!socket.waitForConnected(timeoutMs)) {
+        std::fprintf(stderr, "raw socket could not connect\n");
+        return false;
+    }
+    socket.setSocketOption(QAbstractSocket::LowDelayOption, 1);
+    return true;
 }
 
 // One request over a plain socket, read until its closing "ok" line: what

@@ -41,12 +41,8 @@ int main(int argc, char *argv[])
         return 1;
     }
     QTcpSocket raw;
-    raw.connectToHost(QHostAddress::LocalHost, sim.tcpPort());
-    if (!raw.waitForConnected(RawTimeoutMs)) {
-        std::fprintf(stderr, "raw socket could not connect\n");
+    if (!Bench::connectRaw(raw, sim.tcpPort()))
         return 1;
-    }
-    raw.setSocketOption(QAbstractSocket::LowDelayOption, 1);
 
     std::vector<double> viaLink;
     std::vector<double> viaRaw;

@@ -17,6 +17,7 @@
 
 #include "app/commonlyused.h"
 #include "bench/bench_support.h"
+#include "bench/bench_window.h"
 #include "link/transport/devicelink.h"
 #include "mainwindow/mainwindow.h"
 #include "mainwindow/output/outputmodel.h"
@@ -69,27 +70,12 @@ int main(int argc, char *argv[])
         std::fprintf(stderr, "simulator: %s\n", qPrintable(sim.errorText()));
         return 1;
     }
-    MainWindow *window = MainWindow::getInstance();
-    QObject::disconnect(window->deviceLink(), &DeviceLink::Send_HeartbeatDue, window, nullptr);
-    window->resize(1366, 768);
-    window->show();
-    window->setIP_Address(QStringLiteral("127.0.0.1"));
-    window->setPort_Number(QString::number(sim.tcpPort()));
-    window->Connect_TCP_Server();
-    QString linkAnswer;
-    if (window->connectionType != DeviceLink::TcpConnection
-        || !window->sendDataDevice(QStringLiteral("(info,link)"), linkAnswer)) {
-        std::fprintf(stderr, "could not reach the simulator\n");
+    MainWindow *window = Bench::openWindow(sim.tcpPort());
+    if (!window)
         return 1;
-    }
-    window->Data_Processing(linkAnswer);
     QTcpSocket raw;
-    raw.connectToHost(QHostAddress::LocalHost, sim.tcpPort());
-    if (!raw.waitForConnected(RawTimeoutMs)) {
-        std::fprintf(stderr, "raw socket could not connect\n");
+    if (!Bench::connectRaw(raw, sim.tcpPort()))
         return 1;
-    }
-    raw.setSocketOption(QAbstractSocket::LowDelayOption, 1);
     OutputPage *page = window->outputPage();
     bool ok = true;
     QElapsedTimer clock;

@@ -1,0 +1,39 @@
+#pragma once
+
+// The program's main window for the benchmarks of its pages: shown at
+// 1366x768, connected over TCP to the simulator, the device's size applied
+// as the first heartbeat applies it. The heartbeat itself is left out, so
+// that only the benchmark talks to the device.
+#include <QString>
+
+#include <cstdio>
+
+#include "link/transport/devicelink.h"
+#include "mainwindow/mainwindow.h"
+
+namespace Bench {
+
+// nullptr (with the reason on stderr) when the simulator cannot be reached.
+inline MainWindow *openWindow(quint16 port)
+{
+    MainWindow *window = MainWindow::getInstance();
+    QObject::disconnect(window->deviceLink(), &DeviceLink::Send_HeartbeatDue, window, nullptr);
+    window->resize(1366, 768);
+    window->show();
+    window->setIP_Address(QStringLiteral("127.0.0.1"));
+    window->setPort_Number(QString::number(port));
+    window->Connect_TCP_Server();
+    if (window->connectionType != DeviceLink::TcpConnection) {
+        std::fprintf(stderr, "could not connect to the simulator\n");
+        return nullptr;
+    }
+    QString linkAnswer;
+    if (!window->sendDataDevice(QStringLiteral("(info,link)"), linkAnswer)) {
+        std::fprintf(stderr, "no signal status\n");
+        return nullptr;
+    }
+    window->Data_Processing(linkAnswer);
+    return window;
+}
+
+} // namespace Bench
