@@ -4,6 +4,8 @@
 // 1366x768, connected over TCP to the simulator, the device's size applied
 // as the first heartbeat applies it. The heartbeat itself is left out, so
 // that only the benchmark talks to the device.
+#include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QString>
 
 #include <cstdio>
@@ -12,6 +14,8 @@
 #include "mainwindow/mainwindow.h"
 
 namespace Bench {
+
+inline constexpr int SettleAfterStartMs = 500;
 
 // nullptr (with the reason on stderr) when the simulator cannot be reached.
 inline MainWindow *openWindow(quint16 port)
@@ -33,6 +37,12 @@ inline MainWindow *openWindow(quint16 port)
         return nullptr;
     }
     window->Data_Processing(linkAnswer);
+    // The size shows the routing and asks for the scenes: let that finish
+    // before anything is measured.
+    QElapsedTimer settle;
+    settle.start();
+    while (settle.elapsed() < SettleAfterStartMs)
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 10);
     return window;
 }
 
