@@ -234,14 +234,26 @@ bool writeValues(const char *fileName, const QList<QPair<QString, QVariant>> &va
     return writeToPath(filePath(fileName), values);
 }
 
-QStringList readArray(const char *fileName, const char *array, const char *key)
+QStringList readArray(const char *fileName, const char *array, const char *key, int maxEntries, bool *readable)
 {
-    QSettings settings(filePath(fileName), QSettings::IniFormat);
-    const int size = settings.beginReadArray(QString::fromUtf8(array));
+    const QString path = filePath(fileName);
+    const QFileInfo info(path);
+    QSettings settings(path, QSettings::IniFormat);
+    const bool ok = !info.exists() || (info.isFile() && info.isReadable() && settings.status() == QSettings::NoError);
+    if (readable)
+        *readable = ok;
+    if (!ok) {
+        qWarning() << "cannot read" << path;
+        return {};
+    }
+    const int count = qBound(0, settings.beginReadArray(QString::fromUtf8(array)), maxEntries);
     QStringList values;
-    for (int i = 0; i < size; ++i) {
+    values.reserve(count);
+    for (int i = 0; i < count; ++i) {
         settings.setArrayIndex(i);
-        values << settings.value(QString::fromUtf8(key)).toString();
+        const QVariant value = settings.value(QString::fromUtf8(key));
+        values << (value.type() == QVariant::StringList ? value.toStringList().join(QLatin1Char(','))
+                                                        : value.toString());
     }
     settings.endArray();
     return values;

@@ -119,7 +119,11 @@ bool write(const Key &key, const QVariant &value);
 bool writeValues(const char *fileName, const QList<QPair<QString, QVariant>> &values);
 
 // Array form: "<array>/size" and "<array>/<n>/<key>" with n from 1.
-QStringList readArray(const char *fileName, const char *array, const char *key);
+// Reads at most `maxEntries`, whatever "size" the file claims; a value that an
+// unquoted "," split into a list (a file edited by hand) is joined again.
+// `readable` (when given) turns false for a file that exists but cannot be read.
+QStringList readArray(const char *fileName, const char *array, const char *key, int maxEntries,
+                      bool *readable = nullptr);
 bool writeArray(const char *fileName, const char *array, const char *key, const QStringList &values);
 
 // What createDefaultFiles() found and did.

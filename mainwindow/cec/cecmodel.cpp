@@ -4,9 +4,6 @@
 #include "link/protocol/protocol.h"
 
 #include <QDebug>
-#include <QFileInfo>
-#include <QSettings>
-#include <QVariant>
 
 namespace Cec {
 
@@ -19,30 +16,6 @@ constexpr QChar Separator(QLatin1Char(','));
 QString storePath()
 {
     return SettingsCatalogue::filePath(SettingsCatalogue::File::CecSetConfig);
-}
-
-// A value QSettings read as a list: an unquoted "," in a file edited by hand.
-QString valueText(const QVariant &value)
-{
-    if (value.type() == QVariant::StringList)
-        return value.toStringList().join(Separator);
-    return value.toString();
-}
-
-// Reads one array without trusting its "size": a damaged or hostile file
-// cannot make this loop or allocate beyond the panel's rows.
-QStringList readEntries(QSettings &settings, const char *array, const char *key)
-{
-    const int claimed = settings.beginReadArray(QString::fromUtf8(array));
-    const int count = qBound(0, claimed, RowCount);
-    QStringList values;
-    values.reserve(count);
-    for (int i = 0; i < count; ++i) {
-        settings.setArrayIndex(i);
-        values << valueText(settings.value(QString::fromUtf8(key)));
-    }
-    settings.endArray();
-    return values;
 }
 
 } // namespace
@@ -116,23 +89,13 @@ bool Store::load()
 {
     m_rows = QVector<Row>(RowCount);
     m_dropped.clear();
-    const QString path = storePath();
-    const QFileInfo info(path);
-    if (!info.exists())
-        return true;
-    if (!info.isFile() || !info.isReadable()) {
-        qWarning() << "CEC settings cannot be read:" << path;
+    bool readable = true;
+    const QStringList texts = SettingsCatalogue::readArray(SettingsCatalogue::File::CecSetConfig,
+        SettingsCatalogue::Cec::TextArray, SettingsCatalogue::Cec::TextKey, RowCount, &readable);
+    if (!readable)
         return false;
-    }
-    QSettings settings(path, QSettings::IniFormat);
-    if (settings.status() != QSettings::NoError) {
-        qWarning() << "CEC settings cannot be read:" << path << "status" << settings.status();
-        return false;
-    }
-    const QStringList texts
-        = readEntries(settings, SettingsCatalogue::Cec::TextArray, SettingsCatalogue::Cec::TextKey);
-    const QStringList orders
-        = readEntries(settings, SettingsCatalogue::Cec::OrderArray, SettingsCatalogue::Cec::OrderKey);
+    const QStringList orders = SettingsCatalogue::readArray(SettingsCatalogue::File::CecSetConfig,
+        SettingsCatalogue::Cec::OrderArray, SettingsCatalogue::Cec::OrderKey, RowCount);
     for (int i = 0; i < texts.size(); ++i)
         m_rows[i].caption = texts.at(i);
     for (int i = 0; i < orders.size(); ++i) {

@@ -216,9 +216,9 @@ void TestAppSettings::arraysRoundTrip()
     const QStringList long_{QStringLiteral("开机"), QStringLiteral("关机"), QStringLiteral("静音")};
     QVERIFY(SC::writeArray(SC::File::CecSetConfig, SC::Cec::TextArray, SC::Cec::TextKey, long_));
     QVERIFY(SC::writeArray(SC::File::CecSetConfig, SC::Cec::OrderArray, SC::Cec::OrderKey, {QStringLiteral("(cec,on)")}));
-    QCOMPARE(SC::readArray(SC::File::CecSetConfig, SC::Cec::TextArray, SC::Cec::TextKey), long_);
+    QCOMPARE(SC::readArray(SC::File::CecSetConfig, SC::Cec::TextArray, SC::Cec::TextKey, 16), long_);
     QVERIFY(SC::writeArray(SC::File::CecSetConfig, SC::Cec::TextArray, SC::Cec::TextKey, long_.mid(0, 1)));
-    QCOMPARE(SC::readArray(SC::File::CecSetConfig, SC::Cec::TextArray, SC::Cec::TextKey), long_.mid(0, 1));
+    QCOMPARE(SC::readArray(SC::File::CecSetConfig, SC::Cec::TextArray, SC::Cec::TextKey, 16), long_.mid(0, 1));
     QSettings raw(SC::filePath(SC::File::CecSetConfig), QSettings::IniFormat);
     QCOMPARE(raw.value(QStringLiteral("CECTORDER/1/Order")).toString(), QStringLiteral("(cec,on)"));
     QCOMPARE(raw.value(QStringLiteral("CECTEXT/size")).toInt(), 1);
