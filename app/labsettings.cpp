@@ -56,3 +56,12 @@ QString LabSettings::applicationDirOverride()
 {
     return qEnvironmentVariable("TRIVANE_APP_DIR");
 }
+
+QString LabSettings::factoryDeviceIp()
+{
+    static const QString Factory = QStringLiteral("192.168.0.178");
+    if (!labMode())
+        return Factory;
+    const QHostAddress lab(qEnvironmentVariable("TRIVANE_FACTORY_IP").trimmed());
+    return lab.protocol() == QAbstractSocket::IPv4Protocol ? lab.toString() : Factory;
+}

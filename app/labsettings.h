@@ -11,6 +11,8 @@
 //   TRIVANE_UDP_LOCAL_PORT      local UDP port of the discovery channel
 //   TRIVANE_MODULE_TCP_PORT     TCP port of the network module
 //   TRIVANE_APP_DIR             application directory (settings, logs, dumps)
+//   TRIVANE_FACTORY_IP          (lab mode only) the address a device takes on a
+//                               factory reset, so a reset test stays on loopback
 class LabSettings final
 {
 public:
@@ -26,6 +28,8 @@ public:
     static quint16 discoveryPort();
     static quint16 udpLocalPort();
     static quint16 moduleTcpPort();
+    // 192.168.0.178, or TRIVANE_FACTORY_IP in lab mode when it is an IPv4 address.
+    static QString factoryDeviceIp();
     // Empty when TRIVANE_APP_DIR is not set.
     static QString applicationDirOverride();
 

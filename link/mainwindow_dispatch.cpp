@@ -5,7 +5,6 @@
 #include <QDebug>
 #include <QLabel>
 #include <QLineEdit>
-#include <QNetworkInterface>
 #include <QTimer>
 
 #include "app/commonlyused.h"
@@ -51,24 +50,7 @@ public:
     QString localIp() const override { return w.localIp; }
     QString tcpPort() const override { return w.portNumber; }
     QString moduleMac() const override { return w.moduleMac; }
-    QList<LocalAddress> localAddresses() const override
-    {
-        QList<LocalAddress> list;
-        const QStringList held = CommonlyUsed::Get_Local_IPv4_Addresses();
-        for (const QNetworkInterface &iface : QNetworkInterface::allInterfaces()) {
-            for (const QNetworkAddressEntry &entry : iface.addressEntries()) {
-                if (held.contains(entry.ip().toString()))
-                    list.append({entry.ip().toString(), entry.prefixLength()});
-            }
-        }
-        for (const QString &address : held) {
-            const bool known = std::any_of(list.cbegin(), list.cend(),
-                                           [&](const LocalAddress &a) { return a.address == address; });
-            if (!known)
-                list.append({address, -1});
-        }
-        return list;
-    }
+    QList<LocalAddress> localAddresses() const override { return LocalAddress::current(); }
     void setSerialBaudRate(const QString &rate) override { w.baudRate = rate; }
     bool reopenSerialPort() override { return w.Open_Serial_Port(1); }
     void reconnectTcp(const QString &ip, const QString &local) override
@@ -130,7 +112,7 @@ public:
         if (fields.mask)
             setText<QLineEdit>("lineEdit_SubnetMask", *fields.mask);
         if (fields.gateway)
-            setText<QLineEdit>("lineEdit_Gateway", *fields.gateway);
+            setText<QLineEdit>("lineEdit_DefaultGateway", *fields.gateway);
     }
     void setPictureSliders(int firstOutput, int lastOutput, int value) override
     {

@@ -7,7 +7,11 @@
 #include <QStackedWidget>
 
 #include "app/commonlyused.h"
+#include "link/protocol/protocol.h"
 #include "mainwindow/portstatus/portstatuspage.h"
+#include "mainwindow/system/equipmentcontrolpage.h"
+#include "mainwindow/system/modelsettingpage.h"
+#include "mainwindow/system/networksettingspage.h"
 #include "ui_mainwindow.h"
 
 namespace {
@@ -24,7 +28,12 @@ enum Page {
     SystemSettingsPage,
     SystemInformationPage,
 };
+constexpr int ModelSettingSubPage = 0;
 constexpr int UserManagementSubPage = 1;
+constexpr int NetworkSubPage = 2;
+constexpr int FirmwareSubPage = 3;
+// The link's recovery re-reads the device information on this one.
+constexpr int EquipmentControlSubPage = 4;
 constexpr int LanguageSubPage = 5;
 constexpr int PortStatusSubPage = 0;
 constexpr int AboutSubPage = 1;
@@ -218,20 +227,46 @@ void MainWindow::on_pushButton_systemInformation_clicked()
     if (!navigateTo(SystemInformationPage))
         return;
     emit Send_PageShown(SystemInformationPage);
-    if (ui->stackedWidget_systemInformation->currentIndex() == PortStatusSubPage)
-        m_portStatusPage->onShown();
+    // The signal state and resolutions are read on every entry, whichever
+    // view shows (not while the device polls scenes).
+    m_portStatusPage->refresh();
 }
 
 void MainWindow::on_pushButton_portStatus_clicked()
 {
     pageUpTurningMode(ui->stackedWidget_systemInformation, PortStatusSubPage);
-    m_portStatusPage->onShown();
+    m_portStatusPage->refresh();
 }
 
 void MainWindow::on_pushButton_About_clicked()
 {
     pageUpTurningMode(ui->stackedWidget_systemInformation, AboutSubPage);
     ui->lineEdit_SendData->setFocus();
+    if (!pollingRunning)
+        sendData(QString::fromLatin1(Protocol::Command::Version));
+}
+
+void MainWindow::on_pushButton_Modelsetting_clicked()
+{
+    pageUpTurningMode(ui->stackedWidget_SystemSettings, ModelSettingSubPage);
+    m_modelSettingPage->onShown();
+}
+
+void MainWindow::on_pushButton_IPSettings_clicked()
+{
+    pageUpTurningMode(ui->stackedWidget_SystemSettings, NetworkSubPage);
+    m_networkPage->onShown();
+}
+
+void MainWindow::on_pushButton_FirmwareUpdate_clicked()
+{
+    pageUpTurningMode(ui->stackedWidget_SystemSettings, FirmwareSubPage);
+}
+
+void MainWindow::on_pushButton_Equipment_control_clicked()
+{
+    pageUpTurningMode(ui->stackedWidget_SystemSettings, EquipmentControlSubPage);
+    m_equipmentPage->onShown();
 }
 
 void MainWindow::on_pushButton_UserManagement_clicked()

@@ -128,6 +128,7 @@ MainWindow::MainWindow(QWidget *parent)
     ui->stackedWidget_systemInformation->setCurrentIndex(0);
     ui->pushButton_SignalSwitching->setChecked(true);
     ui->pushButton_portStatus->setChecked(true);
+    ui->pushButton_Modelsetting->setChecked(true);
 
     // 6. Subtitle menu; the subtitle dialog connects to its action.
     m_subtitleMenu = new QMenu(this);
@@ -345,6 +346,34 @@ void MainWindow::Get_Question(QString mesg, int type)
     connect(dialog, &Inquiry_Tips::Send_Mesg, this, &MainWindow::Get_Mesg);
     dialog->setKey(QLatin1String(Keys[qBound(0, type, 2)]));
     dialog->setMessage(mesg);
+    dialog->show();
+}
+
+void MainWindow::askYesNo(const QString &text, QObject *context, std::function<void(bool yes)> answer)
+{
+    QPointer<QObject> guard(context);
+    if (questionHook) {
+        const bool yes = questionHook(text);
+        if (guard)
+            answer(yes);
+        return;
+    }
+    if (questionDialogShown) {
+        answer(false);
+        return;
+    }
+    questionDialogShown = 1;
+    auto *dialog = new Inquiry_Tips(this);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    // Its own key: the yes answer comes back as the key, no other slot reacts.
+    static const QString Key = QStringLiteral("Question");
+    dialog->setKey(Key);
+    dialog->setMessage(text);
+    connect(dialog, &Inquiry_Tips::Send_Mesg, this, [this, guard, answer](const QString &mesg) {
+        questionDialogShown = 0;
+        if (guard)
+            answer(mesg == Key);
+    });
     dialog->show();
 }
 

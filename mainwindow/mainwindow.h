@@ -38,6 +38,13 @@ class OutputPage;
 class PortStatusPage;
 class EdidPage;
 class CecPage;
+class ModelSettingPage;
+class NetworkSettingsPage;
+class FirmwarePage;
+class EquipmentControlPage;
+class LanguagePage;
+class VersionsPanel;
+class SubtitleFlow;
 class ScenePanel;
 class SwitchingPage;
 class my_ToolButton;
@@ -115,6 +122,24 @@ public:
     PortStatusPage *portStatusPage() const { return m_portStatusPage; }
     EdidPage *edidPage() const { return m_edidPage; }
     CecPage *cecPage() const { return m_cecPage; }
+    ModelSettingPage *modelSettingPage() const { return m_modelSettingPage; }
+    NetworkSettingsPage *networkSettingsPage() const { return m_networkPage; }
+    FirmwarePage *firmwarePage() const { return m_firmwarePage; }
+    EquipmentControlPage *equipmentControlPage() const { return m_equipmentPage; }
+    LanguagePage *languagePage() const { return m_languagePage; }
+    VersionsPanel *versionsPanel() const { return m_versionsPanel; }
+    SubtitleFlow *subtitleFlow() const { return m_subtitleFlow; }
+    // The menu with the subtitle action; input buttons pop it up.
+    QMenu *subtitleMenu() const { return m_subtitleMenu; }
+    // The input whose subtitle the menu asks for: the port button last
+    // opened the menu on (1..16).
+    int Currunt_ToolButton_HDMI = 1;
+    // Asks a yes/no question with the shared question dialog; `answer` runs
+    // once with the reply (not at all when `context` went meanwhile, or when
+    // another question is open: then the call answers false at once).
+    void askYesNo(const QString &text, QObject *context, std::function<void(bool yes)> answer);
+    // Tests answer the questions themselves.
+    std::function<bool(const QString &question)> questionHook;
     // The one routine for the device's polling state: sets pollingRunning,
     // locks or frees the pages that must not be used while the device
     // polls, and tells the pages (Send_PollingChanged).
@@ -294,6 +319,12 @@ public slots:
     void on_pushButton_UserManagement_clicked();
     void on_pushButton_LanguageSet_clicked();
     void on_pushButton_ChannelRename_clicked();
+    void on_pushButton_Modelsetting_clicked();
+    void on_pushButton_IPSettings_clicked();
+    void on_pushButton_FirmwareUpdate_clicked();
+    void on_pushButton_Equipment_control_clicked();
+    // The subtitle menu's action: asks for the subtitle of Currunt_ToolButton_HDMI.
+    void Open_Subtitle_Set();
 
     // pages (forwards to the page that owns them)
     void refreshSwitchStatus(QString reply);
@@ -417,6 +448,13 @@ private:
     PortStatusPage *m_portStatusPage = nullptr;
     EdidPage *m_edidPage = nullptr;
     CecPage *m_cecPage = nullptr;
+    ModelSettingPage *m_modelSettingPage = nullptr;
+    NetworkSettingsPage *m_networkPage = nullptr;
+    FirmwarePage *m_firmwarePage = nullptr;
+    EquipmentControlPage *m_equipmentPage = nullptr;
+    LanguagePage *m_languagePage = nullptr;
+    VersionsPanel *m_versionsPanel = nullptr;
+    SubtitleFlow *m_subtitleFlow = nullptr;
     // The open in-place rename: 1 input/output button, 2 scene button, 0 none.
     int m_renameKind = 0;
     QPointer<my_ToolButton> m_renameButton;

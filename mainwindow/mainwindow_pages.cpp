@@ -2,7 +2,10 @@
 // the window's slot names working.
 #include "mainwindow/mainwindow.h"
 
+#include <QAction>
+#include <QBoxLayout>
 #include <QLineEdit>
+#include <QMenu>
 #include <QStackedWidget>
 #include <QVBoxLayout>
 
@@ -14,7 +17,15 @@
 #include "mainwindow/output/outputpage.h"
 #include "mainwindow/portstatus/portstatuspage.h"
 #include "mainwindow/scenes/scenepanel.h"
+#include "mainwindow/subtitle/subtitle_set.h"
+#include "mainwindow/subtitle/subtitleflow.h"
 #include "mainwindow/switching/switchingpage.h"
+#include "mainwindow/system/equipmentcontrolpage.h"
+#include "mainwindow/system/firmwarepage.h"
+#include "mainwindow/system/languagepage.h"
+#include "mainwindow/system/modelsettingpage.h"
+#include "mainwindow/system/networksettingspage.h"
+#include "mainwindow/system/versionspanel.h"
 #include "ui_mainwindow.h"
 #include "widgets/my_toolbutton.h"
 #include "widgets/mybutton.h"
@@ -69,6 +80,41 @@ void MainWindow::setupPages()
             &PortStatusPage::showOutputResolution);
     connect(this, &MainWindow::Send_PictureSliders, m_outputPage, &OutputPage::setPictureSliders);
 
+    // System settings sub-pages (user management and channel renaming are
+    // placed elsewhere) and the versions over the console.
+    m_modelSettingPage = new ModelSettingPage(this, ui->page_11);
+    fill(ui->page_11, m_modelSettingPage);
+    m_networkPage = new NetworkSettingsPage(this, ui->page_33);
+    fill(ui->page_33, m_networkPage);
+    m_firmwarePage = new FirmwarePage(this, ui->page_44);
+    fill(ui->page_44, m_firmwarePage);
+    m_equipmentPage = new EquipmentControlPage(this, ui->page_55);
+    fill(ui->page_55, m_equipmentPage);
+    m_languagePage = new LanguagePage(this, ui->page_66);
+    fill(ui->page_66, m_languagePage);
+    m_versionsPanel = new VersionsPanel(ui->page_222);
+    if (auto *box = qobject_cast<QBoxLayout *>(ui->page_222->layout()))
+        box->insertWidget(0, m_versionsPanel);
+    m_firmwarePage->applyModel(CommonlyUsed::deviceType);
+    m_versionsPanel->applyModel(CommonlyUsed::deviceType);
+    connect(this, &MainWindow::Send_ModelApplied, m_firmwarePage, &FirmwarePage::applyModel);
+    connect(this, &MainWindow::Send_ModelApplied, m_versionsPanel, &VersionsPanel::applyModel);
+
+    // The subtitle belongs to an input: its menu pops up on the switching
+    // page's input buttons.
+    m_subtitleFlow = new SubtitleFlow(this);
+    connect(m_subtitleAction, &QAction::triggered, this, &MainWindow::Open_Subtitle_Set);
+    for (my_ToolButton *button : m_switchingPage->inputButtons()) {
+        button->setContextMenuPolicy(Qt::CustomContextMenu);
+        connect(button, &QWidget::customContextMenuRequested, this, [this, button](const QPoint &pos) {
+            const int input = button->property("inputNumber").toInt();
+            if (input < 1)
+                return;
+            Currunt_ToolButton_HDMI = input;
+            m_subtitleMenu->popup(button->mapToGlobal(pos));
+        });
+    }
+
     connect(this, &MainWindow::Send_LinkLost, this, [this] { setPollingRunning(false); });
     connect(this, &MainWindow::Send_EndRename, this, &MainWindow::endRename);
     connect(this, &MainWindow::Send_LanguageChanged, this,
@@ -96,6 +142,11 @@ void MainWindow::setPollingRunning(bool running)
 void MainWindow::on_pushButton_ChannelRename_clicked()
 {
     pageUpTurningMode(ui->stackedWidget_SystemSettings, ChannelRenameSubPage);
+}
+
+void MainWindow::Open_Subtitle_Set()
+{
+    m_subtitleFlow->query(Currunt_ToolButton_HDMI);
 }
 
 void MainWindow::refreshSwitchStatus(QString reply)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "app/localaddress.h"
+
 #include <QList>
 #include <QString>
 #include <QVector>
@@ -17,14 +19,6 @@
 // ReplyDispatcher::state(). Flags owned by the link and the pages (linkBusy,
 // receiveSuspended, dataArrived, netcfgSetting, the scene flag, currentPage,
 // the heartbeat timer) stay with MainWindow and are reached through the sink.
-
-// One local IPv4 address with the prefix length of its interface (-1 when
-// unknown); used to pick the local address for a reconnect.
-struct LocalAddress
-{
-    QString address;
-    int prefixLength = -1;
-};
 
 // Settings files the dispatcher writes; the sink maps them to the catalogue.
 enum class SettingsFileId {

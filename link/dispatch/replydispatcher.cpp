@@ -1,5 +1,6 @@
 #include "link/dispatch/replydispatcher.h"
 
+#include "app/labsettings.h"
 #include "app/logpreview.h"
 
 #include <QDebug>
@@ -56,6 +57,16 @@ bool isOneOf(const QString &model, std::initializer_list<const char *> models)
             return true;
     }
     return false;
+}
+
+// A value only when its closing keyword follows: a version cut off before
+// its "ok" is not shown as if it were whole.
+std::optional<QString> completeValue(const QString &text, QLatin1String open, QLatin1String close)
+{
+    const int at = text.indexOf(open);
+    if (at < 0 || text.indexOf(close, at + open.size()) < 0)
+        return std::nullopt;
+    return Protocol::valueBetween(text, open, close);
 }
 
 QString withoutLineBreaks(QString text)
@@ -171,9 +182,18 @@ void ReplyDispatcher::dispatch(const QString &text, const QString &rawText)
     m_sink.clearReplyBuffer();
     m_sink.setDataArrived();
 
+    // A subtitle's text is the operator's ("Timeout", "Press"): its answer
+    // is taken out before any test, so that only the subtitle branch sees it.
+    QString subtitleAnswer;
+    if (const auto span = Protocol::findSubtitleAnswer(work)) {
+        subtitleAnswer = work.mid(span->begin, span->end - span->begin);
+        work.remove(span->begin, span->end - span->begin);
+    }
+
     bool holdHeartbeat = false;
     for (const Protocol::AnswerTest &test : Protocol::answerTable()) {
-        if (!Protocol::matches(work, test))
+        const bool cutSubtitle = test.answer == Answer::Osd && !subtitleAnswer.isEmpty();
+        if (!cutSubtitle && !Protocol::matches(work, test))
             continue;
         const int number = static_cast<int>(test.answer);
         emit branchMatched(number);
@@ -184,8 +204,13 @@ void ReplyDispatcher::dispatch(const QString &text, const QString &rawText)
             flow = runBuiltIn(test.answer, work, raw, holdHeartbeat);
         } else if (const BranchHandler handler = m_handlers[static_cast<size_t>(number) - 1]) {
             // The handler is copied: it may be replaced while it waits.
-            BranchCall call{work, raw};
-            flow = handler(call);
+            if (cutSubtitle) {
+                BranchCall call{subtitleAnswer, raw};
+                flow = handler(call);
+            } else {
+                BranchCall call{work, raw};
+                flow = handler(call);
+            }
         } else {
             static std::bitset<Protocol::AnswerCount> reported;
             if (!reported.test(static_cast<size_t>(number) - 1)) {
@@ -230,6 +255,10 @@ ReplyDispatcher::Flow ReplyDispatcher::runBuiltIn(Answer answer, QString &work, 
         return signalStatus(work);
     case Answer::DeviceInfo:
         deviceInfo(work, raw);
+        // The name is free text ("Main output"): later branches must not
+        // read it as their keywords.
+        if (const auto span = Protocol::findDeviceInfoAnswer(work))
+            work.remove(span->begin, span->end - span->begin);
         break;
     case Answer::ControlCardVersion:
         controlCardVersion(work);
@@ -256,7 +285,7 @@ ReplyDispatcher::Flow ReplyDispatcher::factoryReset(bool &holdHeartbeat)
     holdHeartbeat = true;
 
     m_sink.writeSetting(SettingsFileId::SerialConfig, BaudRateKey, QLatin1String(FactoryBaudRate));
-    m_sink.writeSetting(SettingsFileId::TcpConfig, DeviceIpKey, QLatin1String(FactoryDeviceIp));
+    m_sink.writeSetting(SettingsFileId::TcpConfig, DeviceIpKey, LabSettings::factoryDeviceIp());
     // A serial session holds no TCP values: keep the stored ones then.
     const QString localIp = m_sink.localIp();
     const QString port = m_sink.tcpPort();
@@ -283,7 +312,7 @@ void ReplyDispatcher::finishFactoryReset()
 {
     m_state.factoryResetRunning = false;
     if (m_sink.connectionType() == TcpLink) {
-        const QString device = QLatin1String(FactoryDeviceIp);
+        const QString device = LabSettings::factoryDeviceIp();
         m_sink.reconnectTcp(device, chooseLocalAddress(device, m_sink.localAddresses()));
     }
     m_sink.showWaiting(false);
@@ -417,9 +446,11 @@ void ReplyDispatcher::deviceInfo(const QString &work, const QString &raw)
 void ReplyDispatcher::controlCardVersion(const QString &work)
 {
     if (isOneOf(m_sink.deviceModel(), {"4x2", "4x4", "8x8", "8x9"})) {
-        const auto version = Protocol::valueBetween(work, QLatin1String("mcuctrl"), QLatin1String("ok"));
+        const auto version = completeValue(work, QLatin1String("mcuctrl"), QLatin1String("ok"));
         if (version && !version->isEmpty())
             m_sink.setControlCardVersion(upperV(*version));
+        else
+            qDebug().noquote() << "version answer without a version or its \"ok\":" << LogPreview::cut(work);
     }
     m_sink.setHostVersion(QLatin1String(HostVersion));
 }
@@ -428,8 +459,10 @@ void ReplyDispatcher::boardVersions(const QString &work)
 {
     if (!isOneOf(m_sink.deviceModel(), {"8x16", "16x16"}))
         return;
-    const auto rx = Protocol::valueBetween(work, QLatin1String("mcurx"), QLatin1String("mcutx"));
-    const auto tx = Protocol::valueBetween(work, QLatin1String("mcutx"), QLatin1String("ok"));
+    const auto rx = completeValue(work, QLatin1String("mcurx"), QLatin1String("mcutx"));
+    const auto tx = completeValue(work, QLatin1String("mcutx"), QLatin1String("ok"));
+    if (!rx || !tx)
+        qDebug().noquote() << "version answer incomplete:" << LogPreview::cut(work);
     if (rx && !rx->isEmpty())
         m_sink.setReceiverVersion(upperV(*rx));
     if (tx && !tx->isEmpty())

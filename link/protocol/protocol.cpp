@@ -407,6 +407,30 @@ QString withoutSignalStatus(const QString &text)
     return out;
 }
 
+std::optional<Span> findSubtitleAnswer(const QString &text)
+{
+    // The text may hold anything but a comma (the program sends commas
+    // full-width and the device refuses a sixth field).
+    static const QRegularExpression frame(QStringLiteral(
+        "input\\d{1,2}osd:[^,]*,pos:[^,]*,color:[^,]*,string:[^,]*,ok"));
+    const QRegularExpressionMatch m = frame.match(text);
+    if (!m.hasMatch())
+        return std::nullopt;
+    return Span{m.capturedStart(), m.capturedEnd()};
+}
+
+std::optional<Span> findDeviceInfoAnswer(const QString &text)
+{
+    static const QRegularExpression frame(QStringLiteral("system(?:on|off)(?:un)?lockok"));
+    const QRegularExpressionMatch m = frame.match(text);
+    if (!m.hasMatch())
+        return std::nullopt;
+    // An answer in front ends with its "ok"; the name starts after it.
+    // (A negative start would search from the end: no room for "ok" there.)
+    const int previousOk = m.capturedStart() < 2 ? -1 : text.lastIndexOf(QLatin1String("ok"), m.capturedStart() - 2);
+    return Span{previousOk < 0 ? 0 : previousOk + 2, m.capturedEnd()};
+}
+
 QString modelText(int inputs, int outputs)
 {
     return QStringLiteral("%1x%2").arg(inputs).arg(outputs);

@@ -223,6 +223,20 @@ std::optional<SignalStatus> findSignalStatus(const QString &text, int from = 0);
 // The text with every signal-status answer cut out.
 QString withoutSignalStatus(const QString &text);
 
+// Answers that carry the operator's free text, found by their fixed frame so
+// that the text cannot pass for another answer's keywords. Positions in the
+// compact text: begin, and one past the answer's end.
+struct Span
+{
+    int begin = 0;
+    int end = 0;
+};
+// "input<n>osd:" ... ",pos:" ... ",color:" ... ",string:" <text> ",ok".
+std::optional<Span> findSubtitleAnswer(const QString &text);
+// <name> "system" "on"|"off" "lock"|"unlock" "ok". The name has no frame of
+// its own: the span starts after the "ok" of an answer in front, else at 0.
+std::optional<Span> findDeviceInfoAnswer(const QString &text);
+
 inline constexpr int MinPorts = 2;
 inline constexpr int MaxPorts = 16;
 // The first good signal-status answer fixes the model as inputs "x" outputs.
