@@ -218,8 +218,23 @@ void MainWindow::on_pushButton_EDIDSettings_clicked()
 
 void MainWindow::on_pushButton_SystemSettings_clicked()
 {
-    if (navigateTo(SystemSettingsPage))
-        emit Send_PageShown(SystemSettingsPage);
+    if (!navigateTo(SystemSettingsPage))
+        return;
+    emit Send_PageShown(SystemSettingsPage);
+    // The sub-page on show reads the device as its own button would.
+    switch (ui->stackedWidget_SystemSettings->currentIndex()) {
+    case ModelSettingSubPage:
+        m_modelSettingPage->onShown();
+        break;
+    case NetworkSubPage:
+        m_networkPage->onShown();
+        break;
+    case EquipmentControlSubPage:
+        m_equipmentPage->onShown();
+        break;
+    default:
+        break;
+    }
 }
 
 void MainWindow::on_pushButton_systemInformation_clicked()

@@ -5,6 +5,7 @@
 
 #include <QDebug>
 #include <QPointer>
+#include <QRegularExpression>
 #include <QStringList>
 #include <QTimer>
 
@@ -415,12 +416,23 @@ ReplyDispatcher::Flow ReplyDispatcher::signalStatus(QString &work)
 void ReplyDispatcher::deviceInfo(const QString &work, const QString &raw)
 {
     const QLatin1String system("system");
-    if (const auto name = Protocol::textBefore(work, system)) {
+    // The name ends where the answer's fixed part begins and starts after an
+    // answer in front of it; a name may itself hold "system".
+    std::optional<QString> name;
+    if (const auto span = Protocol::findDeviceInfoAnswer(work)) {
+        const int fixedPart = work.lastIndexOf(system, span->end - 1);
+        name = work.mid(span->begin, fixedPart - span->begin);
+    } else {
+        name = Protocol::textBefore(work, system);
+    }
+    if (name) {
         QString shown = *name;
         // The received text still has the blanks of "Meeting Room"; use it
         // when it holds the same name.
-        if (const auto rawBefore = Protocol::textBefore(raw, system)) {
-            if (const auto received = receivedName(*rawBefore, *name))
+        static const QRegularExpression rawFixedPart(QStringLiteral("system\\s*o(?:n|ff)"));
+        const int rawAt = raw.indexOf(rawFixedPart);
+        if (rawAt >= 0) {
+            if (const auto received = receivedName(raw.left(rawAt), *name))
                 shown = *received;
         }
         m_sink.setDeviceName(shown);

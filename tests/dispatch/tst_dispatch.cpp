@@ -120,6 +120,22 @@ void tst_Dispatch::branches_data()
     QTest::newRow("subtitle holding ch, in, out is no status answer")
         << "input1osd:1,pos:2,color:3,string:Lunchabouttostart,ok" << "4x4" << 0 << QList<int>{41}
         << QStringList{"hook:41"} << QStringList{} << true;
+    // Free text the device echoes must not pass for other answers.
+    QTest::newRow("subtitle Timeout is no routing answer")
+        << "input1osd:enable,pos:3,color:blue,string:Timeout,ok" << "4x4" << 0 << QList<int>{41}
+        << QStringList{"hook:41"} << QStringList{"hook:30"} << true;
+    QTest::newRow("subtitle Press is no resolution answer")
+        << "input2osd:disable,pos:1,color:red,string:Press,okout1in2ok" << "4x4" << 0 << QList<int>{30, 41}
+        << QStringList{"hook:30", "hook:41"} << QStringList{"hook:32"} << true;
+    QTest::newRow("device name Main output is no routing answer")
+        << "Mainoutputsystemonunlockok" << "4x4" << 0 << QList<int>{24}
+        << QStringList{"name:Mainoutput"} << QStringList{"hook:30"} << true;
+    QTest::newRow("routing in front of device info keeps both apart")
+        << "out1in2okHallsystemonlockok" << "4x4" << 0 << QList<int>{24, 30}
+        << QStringList{"name:Hall", "hook:30"} << QStringList{"name:out1in2okHall"} << true;
+    QTest::newRow("control card version without ok is not shown")
+        << "mcuctrlv3.2" << "4x4" << 0 << QList<int>{34} << QStringList{"hostVersion:V1.0.0"}
+        << QStringList{"ctrlVersion"} << true;
     QTest::newRow("versions on 8x16")
         << "mcurxv1.1mcutxv2.0ok" << "8x16" << 0 << QList<int>{35}
         << QStringList{"rxVersion:V1.1", "txVersion:V2.0", "hostVersion:V1.0.0"} << QStringList{"ctrlVersion"}
