@@ -6,18 +6,12 @@
 
 namespace {
 
-constexpr int SegmentIndex = 2; // the third number of a dotted address
+constexpr quint32 AllOnes = 0xffffffffu;
 
-// The third number, or -1 when the text has fewer than three parts or it is
-// not a number.
-int thirdNumber(const QString &address)
+// Only for texts that passed the address expression.
+quint32 bitsOf(const QString &address)
 {
-    const QStringList parts = address.split(QLatin1Char('.'));
-    if (parts.size() <= SegmentIndex)
-        return -1;
-    bool ok = false;
-    const int value = parts.at(SegmentIndex).trimmed().toInt(&ok);
-    return ok ? value : -1;
+    return QHostAddress(CommonlyUsed::Normalize_IP_Address(address)).toIPv4Address();
 }
 
 } // namespace
@@ -32,29 +26,35 @@ bool isUsableHostAddress(const QString &ip)
 
 bool isContiguousMask(const QString &mask)
 {
-    const QString plain = CommonlyUsed::Normalize_IP_Address(mask);
-    if (plain.isEmpty())
+    if (CommonlyUsed::Normalize_IP_Address(mask).isEmpty())
         return false;
-    const quint32 bits = QHostAddress(plain).toIPv4Address();
+    const quint32 bits = bitsOf(mask);
+    if (bits == 0 || bits == AllOnes)
+        return false;
     // Inverted, a contiguous mask is a run of low ones: adding one carries
     // through all of them and leaves no bit in common.
     const quint32 hostBits = ~bits;
     return (hostBits & (hostBits + 1)) == 0;
 }
 
-bool sharesThirdNumber(const QString &ip, const QStringList &localAddresses)
+bool isNetworkOrBroadcast(const QString &ip, const QString &mask)
 {
-    const int wanted = thirdNumber(ip);
-    if (wanted < 0)
+    if (CommonlyUsed::Normalize_IP_Address(ip).isEmpty() || CommonlyUsed::Normalize_IP_Address(mask).isEmpty())
         return false;
-    for (const QString &local : localAddresses) {
-        if (thirdNumber(local) == wanted)
-            return true;
-    }
-    return false;
+    const quint32 hostBits = ~bitsOf(mask);
+    // /31 and /32 networks have no network or broadcast address.
+    if (hostBits <= 1)
+        return false;
+    const quint32 host = bitsOf(ip) & hostBits;
+    return host == 0 || host == hostBits;
 }
 
-Result check(const NetworkSettings &settings, const QStringList &localAddresses)
+bool inLocalNetwork(const QString &ip, const QList<LocalAddress> &localAddresses)
+{
+    return !LocalAddress::reachableFrom(CommonlyUsed::Normalize_IP_Address(ip), localAddresses).isEmpty();
+}
+
+Result check(const NetworkSettings &settings, const QList<LocalAddress> &localAddresses)
 {
     const QString ip = settings.ip.trimmed();
     const QString gateway = settings.gateway.trimmed();
@@ -65,13 +65,17 @@ Result check(const NetworkSettings &settings, const QStringList &localAddresses)
         return Result::GatewayEmpty;
     if (mask.isEmpty())
         return Result::MaskEmpty;
-    if (!CommonlyUsed::Check_IP_Address(ip) || !isUsableHostAddress(ip))
+    if (!isUsableHostAddress(ip))
         return Result::IpMalformed;
-    if (!CommonlyUsed::Check_IP_Address(gateway))
+    if (!isUsableHostAddress(gateway))
         return Result::GatewayMalformed;
-    if (!CommonlyUsed::Check_IP_Address(mask) || !isContiguousMask(mask))
+    if (!isContiguousMask(mask))
         return Result::MaskMalformed;
-    if (!sharesThirdNumber(ip, localAddresses))
+    if (isNetworkOrBroadcast(ip, mask))
+        return Result::IpMalformed;
+    if (isNetworkOrBroadcast(gateway, mask))
+        return Result::GatewayMalformed;
+    if (!inLocalNetwork(ip, localAddresses))
         return Result::NotInLocalSegment;
     return Result::Ok;
 }

@@ -248,9 +248,9 @@ void SearchModule::on_pushButtonAdvanced_clicked()
     ui->frame_modifyNetwork->setVisible(m_advancedVisible);
 }
 
-QStringList SearchModule::localAddresses() const
+QList<LocalAddress> SearchModule::localAddresses() const
 {
-    return m_localAddresses.isEmpty() ? CommonlyUsed::Get_Local_IPv4_Addresses() : m_localAddresses;
+    return m_localAddresses.isEmpty() ? LocalAddress::current() : m_localAddresses;
 }
 
 void SearchModule::showToast(const QString &text, bool success)

@@ -1,8 +1,9 @@
 #pragma once
 
+#include "app/localaddress.h"
 #include "widgets/fbasedialog.h"
 
-#include <QStringList>
+#include <QList>
 
 class My_Warning;
 class NetcfgClient;
@@ -41,8 +42,9 @@ public:
     int selectedRow() const { return m_selectedRow; }
     // The exchange with the module; tests point it at another port.
     NetcfgClient *netcfgClient() const { return m_netcfg; }
-    // Replaces the machine's own address list for the same-segment check.
-    void setLocalAddresses(const QStringList &addresses) { m_localAddresses = addresses; }
+    // Replaces the machine's own addresses (with their prefixes) for the
+    // same-network check.
+    void setLocalAddresses(const QList<LocalAddress> &addresses) { m_localAddresses = addresses; }
 
 public slots:
     void getReceiveData(QString receiveData);
@@ -63,7 +65,7 @@ private:
     void setupTable();
     void setupFields();
     void showToast(const QString &text, bool success);
-    QStringList localAddresses() const;
+    QList<LocalAddress> localAddresses() const;
     void setRowIp(int row, const QString &ip);
 
     Ui::SearchModule *ui;
@@ -72,7 +74,7 @@ private:
     NetcfgClient *m_netcfg = nullptr;
     QTimer *m_duplicateTimer = nullptr;
     QParallelAnimationGroup *m_closeAnimation = nullptr;
-    QStringList m_localAddresses;
+    QList<LocalAddress> m_localAddresses;
     int m_selectedRow = 0;
     bool m_advancedVisible = false;
     bool m_openAnimated = false;

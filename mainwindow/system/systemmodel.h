@@ -19,7 +19,8 @@ const QStringList &baudRates();
 std::optional<int> baudCode(const QString &rate);
 // A baud answer ("inbaudrate" rate "ok" / "outbaudrate" rate "ok") of the
 // port: the rate when the answer is complete and names one of the five rates;
-// nothing otherwise (no answer, no "ok", an unknown rate).
+// nothing otherwise (no answer, no "ok", an unknown rate). The first answer
+// of that port in the text counts; the other port's answer may be there too.
 std::optional<int> parseBaudAnswer(const QString &work, SerialPort port);
 
 // ---- Network answer --------------------------------------------------------
@@ -30,7 +31,8 @@ struct NetworkAnswer
     QString gateway;
 };
 // "ip" address "mask" mask "gateway" gateway "ok"; nothing unless all four
-// keywords are there in this order.
+// keywords are there in this order. The address follows the last "ip" in
+// front of the first "mask" ("ip" may occur in an earlier answer).
 std::optional<NetworkAnswer> parseNetworkAnswer(const QString &work);
 
 // ---- Device name -----------------------------------------------------------

@@ -274,6 +274,8 @@ void TestAppSettings::languageSelection_data()
     QTest::newRow("zh_TW") << QStringLiteral("zh_TW") << 3 << 2 << QStringLiteral(":/qm/zh_TW.qm");
     QTest::newRow("German") << QStringLiteral("de_DE") << 0 << 1 << QStringLiteral(":/qm/Trivane.qm");
     QTest::newRow("garbage") << QStringLiteral("\x01 not a locale") << 1 << 1 << QStringLiteral(":/qm/Trivane.qm");
+    // The C locale names no country.
+    QTest::newRow("empty") << QString() << 0 << 1 << QStringLiteral(":/qm/Trivane.qm");
 }
 
 void TestAppSettings::languageSelection()

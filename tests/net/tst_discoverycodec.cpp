@@ -10,6 +10,17 @@ namespace {
 const QByteArray Mac = QByteArray::fromHex("84c2e4aa0b1f");
 const QByteArray Ip = QByteArray::fromHex("c0a80132"); // 192.168.1.50
 const QString MacText = QStringLiteral("84: C2: E4: AA: 0B: 1F");
+
+// "192.168.0.7/24,10.20.1.10/16": the computer's addresses with their prefixes.
+QList<LocalAddress> localAddresses(const QString &text)
+{
+    QList<LocalAddress> list;
+    for (const QString &entry : text.split(QLatin1Char(','), Qt::SkipEmptyParts)) {
+        const QStringList parts = entry.split(QLatin1Char('/'));
+        list.append({parts.at(0), parts.at(1).toInt()});
+    }
+    return list;
+}
 } // namespace
 
 Q_DECLARE_METATYPE(NetSettingsCheck::Result)
@@ -136,25 +147,48 @@ private slots:
         QTest::addColumn<QString>("ip");
         QTest::addColumn<QString>("mask");
         QTest::addColumn<QString>("gateway");
+        QTest::addColumn<QString>("locals");
         QTest::addColumn<R>("result");
         const QString ip = QStringLiteral("192.168.1.50");
         const QString mask = QStringLiteral("255.255.255.0");
         const QString gw = QStringLiteral("192.168.1.1");
-        QTest::newRow("good") << ip << mask << gw << R::Ok;
-        QTest::newRow("blanks trimmed") << " 192.168.1.50 " << mask << gw << R::Ok;
-        QTest::newRow("leading zeros same segment") << "192.168.001.50" << mask << gw << R::Ok;
-        QTest::newRow("ip empty first") << "" << "" << "" << R::IpEmpty;
-        QTest::newRow("gateway empty") << ip << "" << "" << R::GatewayEmpty;
-        QTest::newRow("mask empty") << ip << "" << gw << R::MaskEmpty;
-        QTest::newRow("ip malformed") << "192.168.1" << mask << gw << R::IpMalformed;
-        QTest::newRow("ip all zero") << "0.0.0.0" << mask << gw << R::IpMalformed;
-        QTest::newRow("ip broadcast") << "255.255.255.255" << mask << gw << R::IpMalformed;
-        QTest::newRow("gateway malformed") << ip << mask << "192.168.1.256" << R::GatewayMalformed;
-        QTest::newRow("mask malformed") << ip << "255.255.255" << gw << R::MaskMalformed;
-        QTest::newRow("mask with a hole") << ip << "255.0.255.0" << gw << R::MaskMalformed;
-        QTest::newRow("mask 255.255.255.1") << ip << "255.255.255.1" << gw << R::MaskMalformed;
-        QTest::newRow("mask /25") << ip << "255.255.255.128" << gw << R::Ok;
-        QTest::newRow("other segment") << "192.168.2.50" << mask << gw << R::NotInLocalSegment;
+        const QString here = QStringLiteral("10.0.0.7/8,192.168.1.10/24");
+        QTest::newRow("good") << ip << mask << gw << here << R::Ok;
+        QTest::newRow("blanks trimmed") << " 192.168.1.50 " << mask << gw << here << R::Ok;
+        QTest::newRow("blanks only") << "   " << mask << gw << here << R::IpEmpty;
+        QTest::newRow("blank inside") << "192.168. 1.50" << mask << gw << here << R::IpMalformed;
+        QTest::newRow("leading zeros same segment") << "192.168.001.50" << mask << gw << here << R::Ok;
+        QTest::newRow("leading zero is decimal") << "010.1.1.1" << mask << "10.1.1.254" << "10.1.1.10/24" << R::Ok;
+        QTest::newRow("ip empty first") << "" << "" << "" << here << R::IpEmpty;
+        QTest::newRow("gateway empty") << ip << "" << "" << here << R::GatewayEmpty;
+        QTest::newRow("mask empty") << ip << "" << gw << here << R::MaskEmpty;
+        QTest::newRow("ip malformed") << "192.168.1" << mask << gw << here << R::IpMalformed;
+        QTest::newRow("ip five parts") << "192.168.1.50.7" << mask << gw << here << R::IpMalformed;
+        QTest::newRow("ip last number 300") << "192.168.1.300" << mask << gw << here << R::IpMalformed;
+        QTest::newRow("ip all zero") << "0.0.0.0" << mask << gw << here << R::IpMalformed;
+        QTest::newRow("ip broadcast") << "255.255.255.255" << mask << gw << here << R::IpMalformed;
+        QTest::newRow("ip is its network's broadcast") << "192.168.1.255" << mask << gw << here << R::IpMalformed;
+        QTest::newRow("ip is its network's address") << "192.168.1.0" << mask << gw << here << R::IpMalformed;
+        QTest::newRow("ip .255 inside a /16") << "192.168.1.255" << "255.255.0.0" << gw << "192.168.7.1/16" << R::Ok;
+        QTest::newRow("gateway malformed") << ip << mask << "192.168.1.256" << here << R::GatewayMalformed;
+        QTest::newRow("gateway all zero") << ip << mask << "0.0.0.0" << here << R::GatewayMalformed;
+        QTest::newRow("gateway is the broadcast") << ip << mask << "192.168.1.255" << here << R::GatewayMalformed;
+        QTest::newRow("mask malformed") << ip << "255.255.255" << gw << here << R::MaskMalformed;
+        QTest::newRow("mask with a hole") << ip << "255.0.255.0" << gw << here << R::MaskMalformed;
+        QTest::newRow("mask 255.255.255.1") << ip << "255.255.255.1" << gw << here << R::MaskMalformed;
+        QTest::newRow("mask all zero") << ip << "0.0.0.0" << gw << here << R::MaskMalformed;
+        QTest::newRow("mask all ones") << ip << "255.255.255.255" << gw << here << R::MaskMalformed;
+        QTest::newRow("mask /25") << ip << "255.255.255.128" << gw << here << R::Ok;
+        QTest::newRow("other segment") << "192.168.2.50" << mask << gw << here << R::NotInLocalSegment;
+        QTest::newRow("other /24 of the computer")
+            << "192.168.5.10" << mask << "192.168.5.1" << "192.168.0.7/24" << R::NotInLocalSegment;
+        QTest::newRow("same /24 as the computer") << "192.168.0.20" << mask << "192.168.0.1" << "192.168.0.7/24" << R::Ok;
+        // Same third number, different network: once taken for local.
+        QTest::newRow("only the third number shared")
+            << "10.20.1.5" << mask << "10.20.1.1" << "192.168.1.10/24" << R::NotInLocalSegment;
+        QTest::newRow("wider local network")
+            << "10.20.99.1" << "255.255.0.0" << "10.20.0.1" << "10.20.1.10/16" << R::Ok;
+        QTest::newRow("no local address") << ip << mask << gw << "" << R::NotInLocalSegment;
     }
 
     void settingsCheck()
@@ -162,9 +196,9 @@ private slots:
         QFETCH(QString, ip);
         QFETCH(QString, mask);
         QFETCH(QString, gateway);
+        QFETCH(QString, locals);
         QFETCH(NetSettingsCheck::Result, result);
-        const QStringList locals{QStringLiteral("10.0.0.7"), QStringLiteral("192.168.1.10")};
-        QCOMPARE(NetSettingsCheck::check({ip, mask, gateway}, locals), result);
+        QCOMPARE(NetSettingsCheck::check({ip, mask, gateway}, localAddresses(locals)), result);
     }
 };
 

@@ -253,7 +253,7 @@ private slots:
         QFETCH(QString, mask);
         QFETCH(QString, gateway);
         SearchModule dialog;
-        dialog.setLocalAddresses({QStringLiteral("192.168.1.10")});
+        dialog.setLocalAddresses({{QStringLiteral("192.168.1.10"), 24}});
         enter(dialog, ip, mask, gateway);
         modify(dialog);
         QTEST(toast(dialog), "message");
