@@ -4,6 +4,7 @@
 #include <QElapsedTimer>
 #include <QHostAddress>
 #include <QSerialPort>
+#include <QTcpServer>
 #include <QTcpSocket>
 #include <QUdpSocket>
 #include <QtEndian>
@@ -80,7 +81,12 @@ private slots:
     void silenceAndRecovery();
     void firmwareTransferAcknowledgesPackets();
     void discoveryReplyLayout();
-    void ptyAnswersOnlyAtDeviceRate();
+    void ptyRateChange_data();
+    void ptyRateChange();
+    void ptyAnswerLeavesAtItsRate();
+    void factoryAddress_data();
+    void factoryAddress();
+    void netcfgMovesListener();
 };
 
 void TestSim::answers_data()
@@ -123,6 +129,33 @@ void TestSim::answers_data()
     row("external audio on Orvex-T", "4x2", "(set,ext.audio,2,1)", "output2externalaudioon\r\nok\r\n",
         "Orvex-T");
     row("no external audio on Orvex-L", "4x4", "(get,ext.audio,1)", "err\r\n", "Orvex-L");
+
+    // Subtitles: exactly five fields, one per input, at most 15 GB2312 characters.
+    row("subtitle with a comma in its text", "4x4", "(set,osd,1,1,1,2,Hi,there)", "err\r\n");
+    row("subtitle with four fields", "4x4", "(set,osd,1,1,1,2)", "err\r\n");
+    row("subtitle on an output beyond the inputs", "8x16", "(set,osd,9,1,1,1,x)", "err\r\n");
+    row("subtitle query beyond the inputs", "8x16", "(get,osd,9)", "err\r\n");
+    row("subtitle query of an input beyond the outputs", "4x2", "(get,osd,4)",
+        "input4osd:disable,pos:1,color:red,string:,ok\r\n");
+    row("subtitle emptied", "4x4", "(set,osd,4,0,4,5,)",
+        "input4osd:disable,pos:4,color:black,string:,ok\r\n");
+    row("subtitle status 2", "4x4", "(set,osd,1,2,1,1,x)", "err\r\n");
+    row("subtitle position 5", "4x4", "(set,osd,1,1,5,1,x)", "err\r\n");
+    row("subtitle colour 6", "4x4", "(set,osd,1,1,1,6,x)", "err\r\n");
+    row("subtitle of 15 letters", "4x4", "(set,osd,1,1,1,1,ABCDEFGHIJKLMNO)",
+        "input1osd:enable,pos:1,color:white,string:ABCDEFGHIJKLMNO,ok\r\n");
+    row("subtitle of 16 letters", "4x4", "(set,osd,1,1,1,1,ABCDEFGHIJKLMNOP)", "err\r\n");
+    // GB2312: 15 Chinese characters take 30 bytes, a full-width parenthesis two.
+    const QByteArray chinese15 = QByteArray("\xd7\xd6").repeated(14) + "\xa3\xa9";
+    QTest::newRow("subtitle of 15 Chinese characters")
+        << QStringLiteral("4x4") << QStringLiteral("Orvex") << "(set,osd,2,1,2,3," + chinese15 + ")"
+        << "input2osd:enable,pos:2,color:green,string:" + chinese15 + ",ok\r\n";
+    QTest::newRow("subtitle of 16 Chinese characters")
+        << QStringLiteral("4x4") << QStringLiteral("Orvex") << "(set,osd,2,1,2,3,\xd7\xd6" + chinese15 + ")"
+        << QByteArray("err\r\n");
+    QTest::newRow("subtitle ending in half a character")
+        << QStringLiteral("4x4") << QStringLiteral("Orvex") << QByteArray("(set,osd,2,1,2,3,ab\xd7)")
+        << QByteArray("err\r\n");
 }
 
 void TestSim::answers()
@@ -511,6 +544,14 @@ void TestSim::portSettingsAcrossModelAndReset()
     }
     QCOMPARE(sim.state().value(QStringLiteral("ores")), QStringLiteral("2,2,2,2"));
     QCOMPARE(sim.state().value(QStringLiteral("edid")), QStringLiteral("6,6,6,9"));
+    // Subtitles belong to inputs: input 4 keeps its own on a model with two outputs.
+    QCOMPARE(exchange(socket, "(set,osd,4,1,2,3,Hall)"),
+        QByteArray("input4osd:enable,pos:2,color:green,string:Hall,ok\r\n"));
+    sim.command(QStringLiteral("set model 4x2"), &ok);
+    QVERIFY(ok);
+    QCOMPARE(sim.state().value(QStringLiteral("osd")), QStringLiteral("0/1/2/;0/1/2/;0/1/2/;1/2/3/Hall"));
+    sim.command(QStringLiteral("set model 4x4"), &ok);
+    QVERIFY(ok);
 
     // A request replaces a text with a table entry.
     sim.command(QStringLiteral("set ores 1 2560x1440@60Hz"), &ok);
@@ -651,27 +692,182 @@ void TestSim::discoveryReplyLayout()
     QCOMPARE(sim.state().value(QStringLiteral("ignored")), QStringLiteral("1"));
 }
 
-void TestSim::ptyAnswersOnlyAtDeviceRate()
+void TestSim::ptyRateChange_data()
 {
+    QTest::addColumn<int>("baud");
+    QTest::addColumn<QStringList>("faults");
+    QTest::addColumn<QByteArray>("request");
+    QTest::addColumn<QByteArray>("answer");
+    QTest::addColumn<int>("lineRate");
+    QTest::addColumn<int>("noiseRate");
+
+    QTest::newRow("input port moves the line") << 38400 << QStringList() << QByteArray("(set,i.baud,5)")
+                                               << QByteArray("inbaudrate115200\r\nok\r\n") << 115200 << 38400;
+    QTest::newRow("output port is another line") << 115200 << QStringList() << QByteArray("(set,o.baud,1)")
+                                                 << QByteArray("outbaudrate9600\r\nok\r\n") << 115200 << 9600;
+    QTest::newRow("stuck device confirms and stays")
+        << 115200 << QStringList { QStringLiteral("baudstuck on") } << QByteArray("(set,i.baud,2)")
+        << QByteArray("inbaudrate19200\r\nok\r\n") << 115200 << 19200;
+    QTest::newRow("cleared fault moves again")
+        << 115200 << QStringList { QStringLiteral("baudstuck on"), QStringLiteral("clear") }
+        << QByteArray("(set,i.baud,2)") << QByteArray("inbaudrate19200\r\nok\r\n") << 19200 << 115200;
+    QTest::newRow("unknown code") << 9600 << QStringList() << QByteArray("(set,i.baud,6)")
+                                  << QByteArray("err\r\n") << 9600 << 115200;
+}
+
+// The answer to a rate change still comes at the old rate; afterwards a side
+// reopened at the rate the line speaks gets answers, any other rate noise.
+void TestSim::ptyRateChange()
+{
+    QFETCH(int, baud);
+    QFETCH(QStringList, faults);
+    QFETCH(QByteArray, request);
+    QFETCH(QByteArray, answer);
+    QFETCH(int, lineRate);
+    QFETCH(int, noiseRate);
     SimProcess sim;
     QVERIFY2(sim.start({ QStringLiteral("--pty"), sim.suggestedPtyPath(), QStringLiteral("--baud"),
-                 QStringLiteral("38400") }),
+                 QString::number(baud) }),
         qPrintable(sim.errorText()));
     QCOMPARE(sim.ptyPath(), sim.suggestedPtyPath());
+    for (const QString &fault : qAsConst(faults))
+        QVERIFY(sim.fault(fault));
+    // One "baudstuck on" is in force; a later "clear" lifts it.
+    QCOMPARE(sim.state().value(QStringLiteral("baudstuck")),
+        faults.size() == 1 ? QStringLiteral("1") : QStringLiteral("0"));
     QSerialPort serial(sim.ptyPath());
+    QVERIFY(serial.setBaudRate(baud));
     QVERIFY2(serial.open(QIODevice::ReadWrite), qPrintable(serial.errorString()));
-    QVERIFY(serial.setBaudRate(QSerialPort::Baud9600));
-    const QByteArray noise = exchange(serial, "(cer)", NoAnswerMs);
-    QVERIFY(!noise.isEmpty());
-    QVERIFY(!noise.contains("Baudrate"));
-    QVERIFY(serial.setBaudRate(QSerialPort::Baud38400));
-    QCOMPARE(exchange(serial, "(cer)"), QByteArray("Baudrate:38400\r\nok\r\n"));
-    // The device's rate follows a change of its input port.
-    QCOMPARE(exchange(serial, "(set,i.baud,5)"), QByteArray("inbaudrate115200\r\nok\r\n"));
-    QVERIFY(!exchange(serial, "(cer)", NoAnswerMs).contains("Baudrate"));
+    QCOMPARE(exchange(serial, request), answer);
+    for (int rate : { noiseRate, lineRate }) {
+        serial.close();
+        QVERIFY(serial.setBaudRate(rate));
+        QVERIFY2(serial.open(QIODevice::ReadWrite), qPrintable(serial.errorString()));
+        const QByteArray banner = exchange(serial, "(cer)", rate == lineRate ? AnswerTimeoutMs : NoAnswerMs);
+        if (rate == lineRate) {
+            QCOMPARE(banner, QStringLiteral("Baudrate:%1\r\nok\r\n").arg(rate).toLatin1());
+        } else {
+            QVERIFY(!banner.isEmpty());
+            QVERIFY2(!banner.contains("Baudrate"), banner.constData());
+        }
+    }
+    QCOMPARE(sim.state().value(QStringLiteral("inbaud")), QString::number(lineRate));
+}
+
+// An answer leaves at the rate the device had when it was asked: a side that
+// switched before the (delayed) answer was written reads noise.
+void TestSim::ptyAnswerLeavesAtItsRate()
+{
+    constexpr int DelayMs = 300;
+    SimProcess sim;
+    QVERIFY2(sim.start({ QStringLiteral("--pty"), sim.suggestedPtyPath() }), qPrintable(sim.errorText()));
+    QVERIFY(sim.fault(QStringLiteral("delay %1").arg(DelayMs)));
+    QSerialPort serial(sim.ptyPath());
     QVERIFY(serial.setBaudRate(QSerialPort::Baud115200));
-    QCOMPARE(exchange(serial, "(sw,2,1)"), QByteArray("out1in2\r\nok\r\n"));
-    QCOMPARE(sim.state().value(QStringLiteral("route")).left(1), QStringLiteral("2"));
+    QVERIFY2(serial.open(QIODevice::ReadWrite), qPrintable(serial.errorString()));
+    serial.write("(set,i.baud,3)");
+    QVERIFY(serial.waitForBytesWritten(AnswerTimeoutMs));
+    QTRY_COMPARE_WITH_TIMEOUT(sim.state().value(QStringLiteral("inbaud")), QStringLiteral("38400"), DelayMs);
+    QVERIFY(serial.setBaudRate(QSerialPort::Baud38400));
+    const QByteArray early = collect(serial, 1, 2 * DelayMs);
+    QVERIFY(!early.isEmpty());
+    QVERIFY2(!early.contains("inbaudrate"), early.constData());
+    QCOMPARE(exchange(serial, "(cer)"), QByteArray("Baudrate:38400\r\nok\r\n"));
+}
+
+void TestSim::factoryAddress_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QByteArray>("request");
+    QTest::addColumn<QString>("netcfg");
+
+    QTest::newRow("factory address by request") << QStringList() << QByteArray("(reset)")
+                                                << QStringLiteral("192.168.0.178,255.255.255.0,192.168.0.1");
+    QTest::newRow("loopback by request")
+        << QStringList { QStringLiteral("--factory-ip"), QStringLiteral("127.0.0.1"),
+               QStringLiteral("--netcfg"), QStringLiteral("10.0.0.5,255.0.0.0,10.0.0.1") }
+        << QByteArray("(reset)") << QStringLiteral("127.0.0.1,255.255.255.0,127.0.0.1");
+    QTest::newRow("given address by the control port")
+        << QStringList { QStringLiteral("--factory-ip"), QStringLiteral("10.20.30.40") } << QByteArray()
+        << QStringLiteral("10.20.30.40,255.255.255.0,10.20.30.1");
+}
+
+// A reset to an address the listener already has or cannot take keeps the
+// connection: the device answers on it with its new settings.
+void TestSim::factoryAddress()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(QByteArray, request);
+    QFETCH(QString, netcfg);
+    SimProcess sim;
+    QVERIFY2(sim.start(arguments), qPrintable(sim.errorText()));
+    QTcpSocket socket;
+    QVERIFY(connectTcp(socket, sim));
+    if (request.isEmpty()) {
+        bool ok = false;
+        sim.command(QStringLiteral("reset"), &ok);
+        QVERIFY(ok);
+    } else {
+        QCOMPARE(exchange(socket, request), QByteArray("factoryreset\r\nok\r\n"));
+    }
+    const QStringList parts = netcfg.split(QLatin1Char(','));
+    QCOMPARE(exchange(socket, "(get,netcfg)"),
+        QStringLiteral("ip%1\r\nmask%2\r\ngateway%3\r\nok\r\n").arg(parts[0], parts[1], parts[2]).toLatin1());
+    const auto state = sim.state();
+    QCOMPARE(state.value(QStringLiteral("netcfg")), netcfg);
+    QCOMPARE(state.value(QStringLiteral("listen")), QStringLiteral("127.0.0.1:%1").arg(sim.tcpPort()));
+
+    SimProcess bad;
+    QVERIFY(!bad.start({ QStringLiteral("--factory-ip"), QStringLiteral("127.0.0") }));
+}
+
+void TestSim::netcfgMovesListener()
+{
+    const QHostAddress moved(QStringLiteral("127.0.0.2"));
+    const QHostAddress first(QHostAddress::LocalHost);
+    {
+        QTcpServer probe;
+        if (!probe.listen(moved, 0))
+            QSKIP("127.0.0.2 cannot be bound here");
+    }
+    SimProcess sim;
+    QVERIFY2(sim.start({ QStringLiteral("--factory-ip"), QStringLiteral("127.0.0.1") }),
+        qPrintable(sim.errorText()));
+    const quint16 port = sim.tcpPort();
+    QTcpSocket socket;
+    QVERIFY(connectTcp(socket, sim));
+    // The answer goes out whole, even late, before the module restarts.
+    QVERIFY(sim.fault(QStringLiteral("delay 200")));
+    QCOMPARE(exchange(socket, "(set,netcfg,127.0.0.2,255.0.0.0,127.0.0.1)"),
+        QByteArray("ip127.0.0.2\r\nmask255.0.0.0\r\ngateway127.0.0.1\r\nok\r\n"));
+    QVERIFY(sim.fault(QStringLiteral("clear")));
+    QTRY_COMPARE_WITH_TIMEOUT(socket.state(), QAbstractSocket::UnconnectedState, AnswerTimeoutMs);
+    QCOMPARE(sim.state().value(QStringLiteral("listen")), QStringLiteral("127.0.0.2:%1").arg(port));
+
+    QTcpSocket old;
+    old.connectToHost(first, port);
+    QVERIFY(!old.waitForConnected(AnswerTimeoutMs));
+    QCOMPARE(old.error(), QAbstractSocket::ConnectionRefusedError);
+    QTcpSocket there;
+    there.connectToHost(moved, port);
+    QVERIFY(there.waitForConnected(AnswerTimeoutMs));
+
+    // An address off loopback is reported but the listener and the connection stay.
+    QCOMPARE(exchange(there, "(set,netcfg,192.168.5.10,255.255.255.0,192.168.5.1)"),
+        QByteArray("ip192.168.5.10\r\nmask255.255.255.0\r\ngateway192.168.5.1\r\nok\r\n"));
+    QVERIFY(!there.waitForDisconnected(NoAnswerMs));
+    QCOMPARE(exchange(there, "(sw,2,1)"), QByteArray("out1in2\r\nok\r\n"));
+    auto state = sim.state();
+    QCOMPARE(state.value(QStringLiteral("listen")), QStringLiteral("127.0.0.2:%1").arg(port));
+    QCOMPARE(state.value(QStringLiteral("netcfg")), QStringLiteral("192.168.5.10,255.255.255.0,192.168.5.1"));
+
+    // A factory reset brings it back to the factory address.
+    QCOMPARE(exchange(there, "(reset)"), QByteArray("factoryreset\r\nok\r\n"));
+    QTRY_COMPARE_WITH_TIMEOUT(there.state(), QAbstractSocket::UnconnectedState, AnswerTimeoutMs);
+    QCOMPARE(sim.state().value(QStringLiteral("listen")), QStringLiteral("127.0.0.1:%1").arg(port));
+    QVERIFY(connectTcp(socket, sim));
+    QCOMPARE(exchange(socket, "(get,netcfg)"),
+        QByteArray("ip127.0.0.1\r\nmask255.255.255.0\r\ngateway127.0.0.1\r\nok\r\n"));
 }
 
 QTEST_GUILESS_MAIN(TestSim)

@@ -92,7 +92,10 @@ int main(int argc, char *argv[])
         QStringLiteral("ip,mask,gw"));
     const QCommandLineOption name(
         QStringLiteral("name"), QStringLiteral("Device name."), QStringLiteral("text"));
-    parser.addOptions({ model, type, tcp, pty, baud, udp, modules, control, netcfg, name });
+    const QCommandLineOption factoryIp(QStringLiteral("factory-ip"),
+        QStringLiteral("Address a factory reset gives the device (mask 255.255.255.0, gateway x.y.z.1)."),
+        QStringLiteral("ip"), QLatin1String(SimDevice::DefaultFactoryIp));
+    parser.addOptions({ model, type, tcp, pty, baud, udp, modules, control, netcfg, name, factoryIp });
     parser.process(app);
 
     SimDevice device;
@@ -102,6 +105,8 @@ int main(int argc, char *argv[])
         return fail(QStringLiteral("unknown type %1").arg(parser.value(type)));
     if (!device.setBaud(parser.value(baud).toInt()))
         return fail(QStringLiteral("unsupported baud rate %1").arg(parser.value(baud)));
+    if (!device.setFactoryAddress(parser.value(factoryIp)))
+        return fail(QStringLiteral("bad --factory-ip %1").arg(parser.value(factoryIp)));
     if (parser.isSet(name) && !parser.value(name).isEmpty())
         device.setName(QTextCodec::codecForName("GB2312")->fromUnicode(parser.value(name)));
 

@@ -155,6 +155,7 @@ QString SimControl::execute(const QString &line, QStringList *output)
         return panel(words);
     if (command == QLatin1String("state")) {
         *output << m_device->stateLines();
+        *output << m_server->listenState();
         *output << QStringLiteral("clients=%1").arg(m_server->clientCount());
         *output << QStringLiteral("pty=%1").arg(m_server->ptyPath());
         *output << m_server->floodState();
@@ -214,6 +215,10 @@ QString SimControl::fault(const QStringList &words)
     int ms = 0;
     if (kind == QLatin1String("silence") && onOff(value, &on)) {
         f.silence = on;
+        return {};
+    }
+    if (kind == QLatin1String("baudstuck") && onOff(value, &on)) {
+        m_device->setBaudStuck(on);
         return {};
     }
     if (kind == QLatin1String("delay") && milliseconds(value, &ms)) {
@@ -283,6 +288,7 @@ QString SimControl::fault(const QStringList &words)
     }
     if (kind == QLatin1String("clear")) {
         f = SimFaults();
+        m_device->setBaudStuck(false);
         m_server->setChatter(0);
         m_server->setFlood(0);
         return {};

@@ -19,9 +19,7 @@ constexpr int WallPositions = 4;
 constexpr int MaxBorder = 999;
 constexpr int SubtitlePositions = 4;
 constexpr char DefaultName[] = "HDMI Matrix";
-constexpr char FactoryIp[] = "192.168.0.178";
 constexpr char FactoryMask[] = "255.255.255.0";
-constexpr char FactoryGateway[] = "192.168.0.1";
 
 // Baud rates by their code on the wire (1-based).
 const QVector<int> BaudByCode = { 9600, 19200, 38400, 57600, 115200 };
@@ -67,6 +65,32 @@ template <typename List, typename Value> void fitPorts(List &list, int ports, co
         list.append(fill);
 }
 
+// The module's factory gateway: the first host of the address's /24.
+QString factoryGateway(const QString &ip)
+{
+    return ip.section(QLatin1Char('.'), 0, 2) + QStringLiteral(".1");
+}
+
+// A subtitle the character generator can show: printable ASCII and
+// double-byte GB2312 characters (GBK's wider range taken too), at most
+// MaxSubtitleChars characters. A lone lead byte or a control byte is refused.
+bool isSubtitleText(const QByteArray &text)
+{
+    if (text.size() > SimDevice::MaxSubtitleBytes)
+        return false;
+    int characters = 0;
+    for (int i = 0; i < text.size(); ++i, ++characters) {
+        const auto byte = quint8(text[i]);
+        if (byte >= 0x20 && byte < 0x7F)
+            continue;
+        const auto trail = i + 1 < text.size() ? quint8(text[i + 1]) : 0;
+        if (byte < 0x81 || byte == 0xFF || trail < 0x40 || trail == 0x7F || trail == 0xFF)
+            return false;
+        ++i;
+    }
+    return characters <= SimDevice::MaxSubtitleChars;
+}
+
 // Texts the device reports in place of a value: printable ASCII without blanks
 // (the receiver drops them) or commas (the state lines list ports with commas).
 bool isReportableText(const QString &text)
@@ -79,6 +103,7 @@ bool isReportableText(const QString &text)
 
 SimDevice::SimDevice(QObject *parent)
     : QObject(parent)
+    , m_factoryIp(QLatin1String(DefaultFactoryIp))
 {
     m_pollTimer.setTimerType(Qt::PreciseTimer);
     connect(&m_pollTimer, &QTimer::timeout, this, &SimDevice::pollTick);
@@ -150,7 +175,8 @@ void SimDevice::resizePorts()
     fitPorts(m_contrast, m_outputs, DefaultLevel);
     fitPorts(m_extAudio, m_outputs, false);
     fitPorts(m_hdcp, m_outputs, false);
-    fitPorts(m_subtitles, qMax(m_inputs, m_outputs), Subtitle());
+    // The subtitle is overlaid on an input's picture, so there is one per input.
+    fitPorts(m_subtitles, m_inputs, Subtitle());
     m_wallPos.clear();
     m_wallRows = m_wallCols = 0;
 }
@@ -182,7 +208,19 @@ void SimDevice::factoryReset()
     resizePorts();
     m_borderFirst = m_borderSecond = m_wallSource = 0;
     m_split = QVector<SplitGroup>(SplitGroups);
-    setNetwork(QLatin1String(FactoryIp), QLatin1String(FactoryMask), QLatin1String(FactoryGateway));
+    setNetwork(m_factoryIp, QLatin1String(FactoryMask), factoryGateway(m_factoryIp));
+    emit moduleRestarting(m_ip);
+}
+
+bool SimDevice::setFactoryAddress(const QString &ip)
+{
+    if (!isIPv4(ip))
+        return false;
+    const quint32 address = QHostAddress(ip).toIPv4Address();
+    if (address == 0 || address == 0xFFFFFFFFu)
+        return false;
+    m_factoryIp = QHostAddress(ip).toString();
+    return true;
 }
 
 int SimDevice::splitGroups() const
@@ -580,22 +618,20 @@ SimDevice::Outcome SimDevice::handle(const QByteArray &request)
         m_name = name;
         return { A::linesOk({ A::ProductName }) };
     }
+    // Subtitle: port, status, position, colour, text; the text ends at the
+    // next comma, so a comma in it makes a sixth field.
     static const QByteArray osdPrefix = "set,osd,";
     if (body.startsWith(osdPrefix)) {
-        const Items head = body.mid(osdPrefix.size()).split(',');
-        if (head.size() < 5)
+        const Items fields = body.mid(osdPrefix.size()).split(',');
+        if (fields.size() != 5)
             return { err };
-        int textStart = osdPrefix.size();
-        for (int i = 0; i < 4; ++i)
-            textStart = body.indexOf(',', textStart) + 1;
-        const QByteArray text = body.mid(textStart);
-        const auto port = number(head[0], 1, qMax(m_inputs, m_outputs));
-        const auto on = number(head[1], 0, 1);
-        const auto position = number(head[2], 1, SubtitlePositions);
-        const auto colour = number(head[3], 1, A::SubtitleColours.size());
-        if (!port || !on || !position || !colour || text.size() > MaxSubtitleBytes)
+        const auto port = number(fields[0], 1, m_inputs);
+        const auto on = number(fields[1], 0, 1);
+        const auto position = number(fields[2], 1, SubtitlePositions);
+        const auto colour = number(fields[3], 1, A::SubtitleColours.size());
+        if (!port || !on || !position || !colour || !isSubtitleText(fields[4]))
             return { err };
-        m_subtitles[*port - 1] = { *on == 1, *position, *colour, text };
+        m_subtitles[*port - 1] = { *on == 1, *position, *colour, fields[4] };
         return { subtitle(*port) };
     }
 
@@ -907,9 +943,15 @@ SimDevice::Outcome SimDevice::handle(const QByteArray &request)
         const auto code = arg(2, 1, BaudByCode.size());
         if (!code)
             return { err };
-        const bool in = what == "i.baud";
-        (in ? m_inBaud : m_outBaud) = BaudByCode[*code - 1];
-        return { A::linesOk({ in ? A::InBaud.arg(m_inBaud) : A::OutBaud.arg(m_outBaud) }) };
+        const int rate = BaudByCode[*code - 1];
+        if (what == "o.baud") {
+            m_outBaud = rate;
+            return { A::linesOk({ A::OutBaud.arg(rate) }) };
+        }
+        // A stuck device confirms the rate it was asked for and stays where it was.
+        if (!m_baudStuck)
+            m_inBaud = rate;
+        return { A::linesOk({ A::InBaud.arg(rate) }) };
     }
     if (is("get", "netcfg", 2))
         return { network() };
@@ -917,6 +959,7 @@ SimDevice::Outcome SimDevice::handle(const QByteArray &request)
         if (!setNetwork(
                 QString::fromLatin1(items[2]), QString::fromLatin1(items[3]), QString::fromLatin1(items[4])))
             return { err };
+        emit moduleRestarting(m_ip);
         return { network() };
     }
     if (body == "standby") {
@@ -957,7 +1000,7 @@ SimDevice::Outcome SimDevice::handle(const QByteArray &request)
         return { A::linesOk({ A::ReadyForFirmware }), Transfer::Firmware };
     }
     if (is("get", "osd", 3)) {
-        const auto port = arg(2, 1, qMax(m_inputs, m_outputs));
+        const auto port = arg(2, 1, m_inputs);
         return port ? Outcome { subtitle(*port) } : Outcome { err };
     }
     return { err };
@@ -1006,6 +1049,7 @@ QStringList SimDevice::stateLines() const
         QStringLiteral("name=%1").arg(wireCodec()->toUnicode(m_name)),
         QStringLiteral("inbaud=%1").arg(m_inBaud),
         QStringLiteral("outbaud=%1").arg(m_outBaud),
+        QStringLiteral("baudstuck=%1").arg(m_baudStuck ? 1 : 0),
         QStringLiteral("netcfg=%1,%2,%3").arg(m_ip, m_mask, m_gateway),
         QStringLiteral("standby=%1").arg(m_standby ? 1 : 0),
         QStringLiteral("lock=%1").arg(m_locked ? 1 : 0),

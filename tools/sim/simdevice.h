@@ -33,11 +33,13 @@ public:
     static constexpr int MaxLevel = 100; // brightness, contrast
     static constexpr int DefaultLevel = 50;
     static constexpr int MaxNameBytes = 32;
-    static constexpr int MaxSubtitleBytes = 45; // 15 GB2312 characters
+    static constexpr int MaxSubtitleChars = 15; // GB2312 characters, ASCII or Chinese
+    static constexpr int MaxSubtitleBytes = 45;
     static constexpr int MaxPollSeconds = 3600;
     // The front panel takes any interval the timer can hold.
     static constexpr int MaxPanelPollSeconds = std::numeric_limits<int>::max() / 1000;
     static constexpr int MaxResolutionText = 32;
+    static constexpr char DefaultFactoryIp[] = "192.168.0.178";
 
     enum class Transfer { None, Firmware, Edid };
 
@@ -66,6 +68,10 @@ public:
 
     int inBaud() const { return m_inBaud; }
     QString ip() const { return m_ip; }
+    // The address a factory reset gives the device (mask /24, gateway x.y.z.1).
+    bool setFactoryAddress(const QString &ip);
+    // Fault: a "(set,i.baud,n)" is confirmed but the line keeps its rate.
+    void setBaudStuck(bool on) { m_baudStuck = on; }
 
     // Control-channel access.
     bool setStatus(bool inputs, const QString &status);
@@ -106,6 +112,9 @@ signals:
     void unsolicited(const QByteArray &bytes);
     // The network address changed (the module's discovery answer follows it).
     void networkChanged(const QString &ip);
+    // The network module took new settings by a request or a factory reset and
+    // restarts with this address, after the answer has gone out.
+    void moduleRestarting(const QString &ip);
 
 private:
     struct Subtitle
@@ -157,6 +166,8 @@ private:
     QByteArray m_name;
     int m_inBaud = DefaultBaud;
     int m_outBaud = DefaultBaud;
+    bool m_baudStuck = false;
+    QString m_factoryIp;
     QString m_ip;
     QString m_mask;
     QString m_gateway;

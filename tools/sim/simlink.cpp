@@ -35,6 +35,15 @@ QByteArray fillerLine(int length)
 // What a UART makes of bytes sent at the wrong rate.
 const QByteArray LineNoise = QByteArray::fromHex("f88000e0fe78f8");
 
+// Noise as long as the bytes it replaces.
+QByteArray noiseFor(const QByteArray &bytes)
+{
+    QByteArray noise;
+    while (noise.size() < bytes.size())
+        noise += LineNoise;
+    return noise.left(bytes.size());
+}
+
 bool isSeparator(char c)
 {
     return c == '\r' || c == '\n' || c == ' ' || c == '\t' || c == '\0';
@@ -166,8 +175,11 @@ void SimLink::handleRequest(const QByteArray &request)
         sendAnswer(LineNoise);
         return;
     }
+    // The answer leaves at the rate the request came in at, also when the
+    // request changes the rate.
+    const int baud = m_device->inBaud();
     const SimDevice::Outcome outcome = m_device->handle(request);
-    sendAnswer(outcome.answer);
+    sendAnswerAt(outcome.answer, baud);
     if (outcome.transfer != SimDevice::Transfer::None) {
         m_transfer = outcome.transfer;
         m_fileBytes = 0;
@@ -234,6 +246,11 @@ void SimLink::endTransfer()
 
 void SimLink::sendAnswer(const QByteArray &answer)
 {
+    sendAnswerAt(answer, m_device->inBaud());
+}
+
+void SimLink::sendAnswerAt(const QByteArray &answer, int baud)
+{
     if (m_faults->silence || answer.isEmpty())
         return;
     QByteArray bytes = answer;
@@ -251,7 +268,8 @@ void SimLink::sendAnswer(const QByteArray &answer)
         cut = qMin(cut, bytes.size());
         if (cut <= from)
             continue;
-        m_out.enqueue({ bytes.mid(from, cut - from), first ? m_faults->delayMs : m_faults->splitPauseMs });
+        m_out.enqueue(
+            { bytes.mid(from, cut - from), first ? m_faults->delayMs : m_faults->splitPauseMs, baud });
         first = false;
         from = cut;
     }
@@ -261,7 +279,7 @@ void SimLink::sendAnswer(const QByteArray &answer)
 void SimLink::sendRaw(const QByteArray &bytes)
 {
     if (!bytes.isEmpty())
-        m_out.enqueue({ bytes, 0 });
+        m_out.enqueue({ bytes, 0, 0 });
     pump();
 }
 
@@ -276,7 +294,8 @@ void SimLink::pump()
             head.waitMs = 0;
             return;
         }
-        writeBytes(m_out.dequeue().bytes);
+        const Chunk chunk = m_out.dequeue();
+        writeBytes(chunk.bytes, chunk.baud);
     }
 }
 
@@ -296,12 +315,26 @@ void TcpLink::drop()
     deleteLater();
 }
 
+void TcpLink::close()
+{
+    m_socket->flush();
+    m_socket->disconnectFromHost();
+    if (m_socket->state() == QAbstractSocket::UnconnectedState) {
+        deleteLater();
+        return;
+    }
+    QTimer::singleShot(CloseGraceMs, this, [this] {
+        m_socket->abort();
+        deleteLater();
+    });
+}
+
 qint64 TcpLink::backlog() const
 {
     return m_socket->bytesToWrite();
 }
 
-void TcpLink::writeBytes(const QByteArray &bytes)
+void TcpLink::writeBytes(const QByteArray &bytes, int)
 {
     if (m_socket->state() == QAbstractSocket::ConnectedState) {
         m_socket->write(bytes);
@@ -373,12 +406,13 @@ void PtyLink::readMaster()
         feed(QByteArray(buffer, int(n)));
 }
 
-void PtyLink::writeBytes(const QByteArray &bytes)
+void PtyLink::writeBytes(const QByteArray &bytes, int baud)
 {
     if (m_master < 0)
         return;
-    const char *data = bytes.constData();
-    qint64 left = bytes.size();
+    const QByteArray line = baud != 0 && baud != slaveBaud() ? noiseFor(bytes) : bytes;
+    const char *data = line.constData();
+    qint64 left = line.size();
     while (left > 0) {
         const ssize_t n = ::write(m_master, data, size_t(left));
         if (n <= 0) {
@@ -390,10 +424,15 @@ void PtyLink::writeBytes(const QByteArray &bytes)
     }
 }
 
-bool PtyLink::speedMatches() const
+int PtyLink::slaveBaud() const
 {
     termios tio {};
     if (m_slave < 0 || ::tcgetattr(m_slave, &tio) != 0)
-        return false;
-    return baudOf(::cfgetospeed(&tio)) == device()->inBaud();
+        return 0;
+    return baudOf(::cfgetospeed(&tio));
+}
+
+bool PtyLink::speedMatches() const
+{
+    return slaveBaud() == device()->inBaud();
 }

@@ -42,12 +42,15 @@ public:
 
     SimLink(SimDevice *device, SimFaults *faults, QObject *parent);
 
-    // Answers and device output: through delay, split and garbage faults.
+    // Answers and device output: through delay, split and garbage faults, at
+    // the device's current serial rate.
     void sendAnswer(const QByteArray &answer);
     // Bytes sent as they are, in order after what is queued.
     void sendRaw(const QByteArray &bytes);
     // Bytes handed over but not yet taken by the peer.
     virtual qint64 backlog() const { return 0; }
+    // Answers still waiting for their delay or split pause.
+    bool hasQueuedOutput() const { return !m_out.isEmpty(); }
 
 signals:
     void requestSeen(const QByteArray &request);
@@ -55,7 +58,8 @@ signals:
 protected:
     SimDevice *device() const { return m_device; }
     void feed(const QByteArray &bytes);
-    virtual void writeBytes(const QByteArray &bytes) = 0;
+    // baud: the serial rate the device sends these bytes at, 0 for raw bytes.
+    virtual void writeBytes(const QByteArray &bytes, int baud) = 0;
     // False when the peer talks at a rate the device does not use.
     virtual bool speedMatches() const { return true; }
 
@@ -64,7 +68,10 @@ private:
     {
         QByteArray bytes;
         int waitMs = 0;
+        int baud = 0;
     };
+
+    void sendAnswerAt(const QByteArray &answer, int baud);
 
     void process();
     void processFile();
@@ -90,20 +97,26 @@ class TcpLink final : public SimLink
 {
     Q_OBJECT
 public:
+    static constexpr int CloseGraceMs = 1000;
+
     TcpLink(QTcpSocket *socket, SimDevice *device, SimFaults *faults, QObject *parent);
     void drop();
+    // Closes after what has been written reached the peer, as a module that
+    // restarts; a peer that does not read is cut off after CloseGraceMs.
+    void close();
     qint64 backlog() const override;
 
 protected:
-    void writeBytes(const QByteArray &bytes) override;
+    void writeBytes(const QByteArray &bytes, int baud) override;
 
 private:
     QTcpSocket *m_socket;
 };
 
 // A pty pair whose slave is reachable through a symlink; the device sits on
-// the master side. Requests are answered only when the slave is set to the
-// device's baud rate, as on a real RS-232 line.
+// the master side. As on a real RS-232 line, a request is understood only when
+// the slave is set to the device's rate, and what the device sends reads as
+// noise unless the slave is set to the rate it was sent at.
 class PtyLink final : public SimLink
 {
     Q_OBJECT
@@ -117,11 +130,12 @@ public:
     QString path() const { return m_linkPath; }
 
 protected:
-    void writeBytes(const QByteArray &bytes) override;
+    void writeBytes(const QByteArray &bytes, int baud) override;
     bool speedMatches() const override;
 
 private:
     void readMaster();
+    int slaveBaud() const;
 
     QString m_linkPath;
     int m_master = -1;

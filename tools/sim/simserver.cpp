@@ -2,6 +2,7 @@
 
 #include "tools/sim/answers.h"
 
+#include <QDebug>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTextCodec>
@@ -16,24 +17,76 @@ SimServer::SimServer(SimDevice *device, QObject *parent)
         [this] { sendAll(SimAnswers::lines({ SimAnswers::ChatterLine.arg(++m_chatterCount) }), true); });
     m_flood.setTimerType(Qt::PreciseTimer);
     connect(&m_flood, &QTimer::timeout, this, &SimServer::floodTick);
+    connect(device, &SimDevice::moduleRestarting, this, &SimServer::restartModule);
+    m_moveTimer.setInterval(RestartCheckMs);
+    connect(&m_moveTimer, &QTimer::timeout, this, &SimServer::moveListener);
 }
 
-bool SimServer::listenTcp(const QHostAddress &address, quint16 port, QString *error)
+QTcpServer *SimServer::openListener(const QHostAddress &address, quint16 port, QString *error)
 {
-    m_tcp = new QTcpServer(this);
-    if (!m_tcp->listen(address, port)) {
-        *error = QStringLiteral("TCP %1:%2: %3").arg(address.toString()).arg(port).arg(m_tcp->errorString());
-        return false;
+    auto *server = new QTcpServer(this);
+    if (!server->listen(address, port)) {
+        *error = QStringLiteral("TCP %1:%2: %3").arg(address.toString()).arg(port).arg(server->errorString());
+        delete server;
+        return nullptr;
     }
-    connect(m_tcp, &QTcpServer::newConnection, this, [this] {
-        while (QTcpSocket *socket = m_tcp->nextPendingConnection()) {
+    connect(server, &QTcpServer::newConnection, this, [this, server] {
+        while (QTcpSocket *socket = server->nextPendingConnection()) {
             auto *link = new TcpLink(socket, m_device, &m_faults, this);
             m_clients.removeAll(nullptr);
             m_clients << link;
             addLink(link);
         }
     });
-    return true;
+    return server;
+}
+
+bool SimServer::listenTcp(const QHostAddress &address, quint16 port, QString *error)
+{
+    m_tcp = openListener(address, port, error);
+    return m_tcp != nullptr;
+}
+
+void SimServer::restartModule(const QString &ip)
+{
+    const QHostAddress address(ip);
+    static const QPair<QHostAddress, int> loopback = QHostAddress::parseSubnet(QStringLiteral("127.0.0.0/8"));
+    if (!m_tcp || !address.isInSubnet(loopback))
+        return;
+    // A later restart replaces one still waiting for its answer to go out.
+    m_moveTo = address;
+    m_moveTimer.start();
+}
+
+void SimServer::moveListener()
+{
+    for (const QPointer<TcpLink> &client : qAsConst(m_clients)) {
+        if (client && client->hasQueuedOutput())
+            return;
+    }
+    m_moveTimer.stop();
+    if (m_moveTo == m_tcp->serverAddress())
+        return;
+    QString error;
+    QTcpServer *moved = openListener(m_moveTo, m_tcp->serverPort(), &error);
+    if (!moved) {
+        qWarning().noquote() << "module restart: listener stays at" << listenState() << "-" << error;
+        return;
+    }
+    delete m_tcp;
+    m_tcp = moved;
+    for (const QPointer<TcpLink> &client : qAsConst(m_clients)) {
+        if (client)
+            client->close();
+    }
+    m_clients.clear();
+}
+
+QString SimServer::listenState() const
+{
+    if (!m_tcp)
+        return QStringLiteral("listen=");
+    return QStringLiteral("listen=%1:%2").arg(m_tcp->serverAddress().toString()).arg(m_tcp->serverPort());
 }
 
 quint16 SimServer::tcpPort() const

@@ -24,12 +24,21 @@ public:
     // A peer that does not read keeps at most this much queued; the rest of
     // the flood is skipped for it, as a UART would lose it.
     static constexpr qint64 MaxFloodBacklog = 8 * 1024 * 1024;
+    // How often a module restart checks whether the answers have gone out.
+    static constexpr int RestartCheckMs = 10;
 
     explicit SimServer(SimDevice *device, QObject *parent = nullptr);
 
     bool listenTcp(const QHostAddress &address, quint16 port, QString *error);
     quint16 tcpPort() const;
     QHostAddress tcpAddress() const;
+    // The network module restarts with this address: a loopback address other
+    // than the current one takes the listener (same port) once the pending
+    // answers are written, closing every connection; others leave it alone,
+    // since nothing but loopback is ever bound.
+    void restartModule(const QString &ip);
+    // listen=<address>:<port>, empty without a TCP port
+    QString listenState() const;
     // A path is needed the first time only; later calls reopen the same link.
     bool openPty(const QString &path, QString *error);
     void closePty();
@@ -53,11 +62,15 @@ public:
 
 private:
     void addLink(SimLink *link);
+    QTcpServer *openListener(const QHostAddress &address, quint16 port, QString *error);
+    void moveListener();
 
     SimDevice *m_device;
     SimFaults m_faults;
     QTcpServer *m_tcp = nullptr;
     QList<QPointer<TcpLink>> m_clients;
+    QHostAddress m_moveTo;
+    QTimer m_moveTimer;
     QString m_ptyPath;
     PtyLink *m_pty = nullptr;
     QTimer m_chatter;
