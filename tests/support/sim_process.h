@@ -21,7 +21,11 @@
 // replaces them (for discovery: "--udp", "127.0.0.1:0", then udpPort()). For the
 // serial line pass "--pty", sim.suggestedPtyPath(); the program then opens
 // ptyPath() with QSerialPort. Answers come only while the serial side is set to
-// the simulator's rate ("--baud", default 115200).
+// the simulator's rate ("--baud", default 115200); "(set,i.baud,n)" moves that
+// rate, and "fault baudstuck on" makes the device answer the set but keep its
+// old one. "--factory-ip 127.0.0.1" keeps a factory reset on loopback. After
+// "(set,netcfg,...)" to another 127.x address the device listens there on the
+// same port (state "listen=") and closes its connections.
 //
 // Control commands (see tools/sim/README.md) are sent synchronously: each call
 // blocks until the simulator has answered "OK" or "ERR ...", so a fault is in
