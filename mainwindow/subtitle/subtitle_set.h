@@ -5,6 +5,9 @@
 
 #include <QList>
 
+class QButtonGroup;
+class QCloseEvent;
+class QPropertyAnimation;
 class QPushButton;
 class TitleBar;
 
@@ -66,6 +69,15 @@ protected:
 
 private:
     void retranslateTitle();
+    // Shows the text field in the subtitle's colour (code 1..5).
+    void showColour(int code);
+    void updateCount();
+    // Escape: the same way out as "Exit".
+    void reject() override;
+    // Closed from outside the animation (Alt+F4, the owner): close at once.
+    void closeEvent(QCloseEvent *event) override;
+    // Releases the topmost state and tells the owner, once.
+    void finishClosing();
 
     Ui::Subtitle_Set *ui;
     int m_port = 0;
@@ -73,4 +85,8 @@ private:
     Subtitle::Settings m_settings;
     QList<QPushButton *> m_positionButtons;
     QList<QPushButton *> m_colourButtons;
+    QButtonGroup *m_positionGroup = nullptr;
+    QButtonGroup *m_colourGroup = nullptr;
+    QPropertyAnimation *m_fadeIn = nullptr;
+    bool m_finished = false;
 };

@@ -3,6 +3,8 @@
 #include <QObject>
 #include <QPointer>
 
+#include "mainwindow/subtitle/subtitlemodel.h"
+
 class MainWindow;
 class Subtitle_Set;
 
@@ -24,8 +26,13 @@ public:
 
 private:
     void onAnswer(const QString &work, const QString &raw);
+    void openDialog(const Subtitle::Settings &settings);
+    // The input's plain name for the dialog's title.
+    QString inputName(int input) const;
 
     MainWindow *m_window;
     QPointer<Subtitle_Set> m_dialog;
     bool m_queryPending = false;
+    // The input the pending query asked for: only its answer opens the dialog.
+    int m_queriedInput = 0;
 };
