@@ -7,7 +7,9 @@
 #include "mainwindow/edid/edidmodel.h"
 #include "mainwindow/output/outputmodel.h"
 #include "mainwindow/scenes/scenemodel.h"
+#include "mainwindow/subtitle/subtitlemodel.h"
 #include "mainwindow/switching/switchingmodel.h"
+#include "mainwindow/system/systemmodel.h"
 #include "tests/support/dispatch_nullsink.h"
 
 #include <QCoreApplication>
@@ -95,6 +97,19 @@ struct Harness
             // Stored CEC commands are operator text; the same bytes make a fair test of their reader.
             if (const auto command = Cec::parseStoredCommand(c.raw.isEmpty() ? c.work : c.raw))
                 (void)Cec::buildCommand(command->type.value_or(1) == 2, command->fields);
+            return ReplyDispatcher::Flow::Continue;
+        });
+        dispatcher.setBranchHandler(Protocol::Answer::InputBaudRate, [](ReplyDispatcher::BranchCall &c) {
+            (void)System::parseBaudAnswer(c.work, System::SerialPort::Input);
+            (void)System::parseBaudAnswer(c.work, System::SerialPort::Output);
+            (void)System::parseNetworkAnswer(c.work);
+            // Device names are operator text; the same bytes test their check.
+            (void)System::checkDeviceName(c.raw.isEmpty() ? c.work : c.raw);
+            return ReplyDispatcher::Flow::Continue;
+        });
+        dispatcher.setBranchHandler(Protocol::Answer::Osd, [](ReplyDispatcher::BranchCall &c) {
+            (void)Subtitle::parseAnswer(c.work, c.raw);
+            (void)Subtitle::checkText(Subtitle::wireText(c.raw.isEmpty() ? c.work : c.raw));
             return ReplyDispatcher::Flow::Continue;
         });
         dispatcher.setBranchHandler(Protocol::Answer::FirmwareReady, [](ReplyDispatcher::BranchCall &c) {
