@@ -407,6 +407,34 @@ QString withoutSignalStatus(const QString &text)
     return out;
 }
 
+bool isGb2312Text(const QString &text)
+{
+    static QTextCodec *const codec = QTextCodec::codecForName("GB2312");
+    if (!codec)
+        return false;
+    for (const uint character : text.toUcs4()) {
+        const QString one = QString::fromUcs4(&character, 1);
+        QTextCodec::ConverterState state(QTextCodec::ConvertInvalidToNull);
+        const QByteArray bytes = codec->fromUnicode(one.constData(), one.size(), &state);
+        if (state.invalidChars > 0)
+            return false;
+        if (bytes.size() == 1) {
+            if (uchar(bytes.at(0)) >= 0x80)
+                return false;
+            continue;
+        }
+        if (bytes.size() != 2)
+            return false;
+        // Lead 0xA1..0xF7 without the user rows 0xAA..0xAF, trail 0xA1..0xFE.
+        const uchar lead = uchar(bytes.at(0));
+        const uchar trail = uchar(bytes.at(1));
+        const bool userRow = lead >= 0xAA && lead <= 0xAF;
+        if (lead < 0xA1 || lead > 0xF7 || userRow || trail < 0xA1 || trail > 0xFE)
+            return false;
+    }
+    return true;
+}
+
 std::optional<Span> findSubtitleAnswer(const QString &text)
 {
     // The text may hold anything but a comma (the program sends commas

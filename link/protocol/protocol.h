@@ -142,6 +142,11 @@ AnswerEnd answerEnd(const QString &request, const QString &rawText);
 // The text the dispatcher sees: every blank and line break removed.
 QString compact(const QString &rawText);
 
+// Whether every character of `text` reaches the device as itself: ASCII, or
+// a character of GB2312 (Qt's "GB2312" codec is really GBK, which also writes
+// traditional characters and the euro sign the device's font does not hold).
+bool isGb2312Text(const QString &text);
+
 // ---- Answer keywords -------------------------------------------------------
 
 enum class TestKind { StartsWith, Contains, ContainsAndLacks };

@@ -3,14 +3,11 @@
 #include "link/protocol/protocol.h"
 
 #include <QRegularExpression>
-#include <QTextCodec>
 #include <QVector>
 
 namespace Subtitle {
 
 namespace {
-// The wire codec; see inGb2312() for what the device can show.
-constexpr char DeviceCodec[] = "GB2312";
 constexpr char StatusOn[] = "enable";
 constexpr char StatusOff[] = "disable";
 constexpr int PositionCount = 4;
@@ -21,26 +18,6 @@ bool isBlank(QChar c)
 {
     // The blanks Protocol::compact() removes.
     return c == QLatin1Char(' ') || c == QLatin1Char('\r') || c == QLatin1Char('\n');
-}
-
-// Qt's "GB2312" codec is GBK, which also writes traditional characters and
-// the euro sign; the device's font holds GB2312 only: ASCII, or two bytes
-// with lead 0xA1..0xF7 (without the user rows 0xAA..0xAF) and trail 0xA1..0xFE.
-bool inGb2312(QTextCodec *codec, uint character)
-{
-    const QString text = QString::fromUcs4(&character, 1);
-    QTextCodec::ConverterState state(QTextCodec::ConvertInvalidToNull);
-    const QByteArray bytes = codec->fromUnicode(text.constData(), text.size(), &state);
-    if (state.invalidChars > 0)
-        return false;
-    if (bytes.size() == 1)
-        return uchar(bytes.at(0)) < 0x80;
-    if (bytes.size() != 2)
-        return false;
-    const uchar lead = uchar(bytes.at(0));
-    const uchar trail = uchar(bytes.at(1));
-    const bool userRow = lead >= 0xAA && lead <= 0xAF;
-    return lead >= 0xA1 && lead <= 0xF7 && !userRow && trail >= 0xA1 && trail <= 0xFE;
 }
 
 // The text of the compact answer `answer` as `raw` holds it: blanks inside
@@ -160,14 +137,7 @@ TextCheck checkText(const QString &wireText)
         if (c.unicode() < 0x20 || c.unicode() == 0x7F)
             return TextCheck::NotEncodable;
     }
-    static QTextCodec *const codec = QTextCodec::codecForName(DeviceCodec);
-    if (!codec)
-        return TextCheck::NotEncodable;
-    for (const uint character : wireText.toUcs4()) {
-        if (!inGb2312(codec, character))
-            return TextCheck::NotEncodable;
-    }
-    return TextCheck::Ok;
+    return Protocol::isGb2312Text(wireText) ? TextCheck::Ok : TextCheck::NotEncodable;
 }
 
 QString setRequest(int port, int status, int position, int colour, const QString &wireText)

@@ -101,16 +101,10 @@ NameCheck checkDeviceName(const QString &name)
         if (isForbidden(c))
             return NameCheck::ForbiddenCharacter;
     }
-    QTextCodec *codec = wireCodec();
-    if (!codec)
+    if (!Protocol::isGb2312Text(trimmed))
         return NameCheck::NotEncodable;
-    for (const QChar c : trimmed) {
-        // A character outside the basic plane comes as two halves, neither
-        // of which the codec takes on its own: refused as it should be.
-        if (!codec->canEncode(c))
-            return NameCheck::NotEncodable;
-    }
-    if (codec->fromUnicode(trimmed).size() > MaxDeviceNameBytes)
+    QTextCodec *codec = wireCodec();
+    if (!codec || codec->fromUnicode(trimmed).size() > MaxDeviceNameBytes)
         return NameCheck::TooLong;
     return NameCheck::Ok;
 }

@@ -108,6 +108,8 @@ private slots:
         QTest::newRow("line break") << "Hall\nA" << NameCheck::ForbiddenCharacter << "";
         QTest::newRow("emoji") << QStringLiteral("Hall \U0001F600") << NameCheck::NotEncodable << "";
         QTest::newRow("Korean") << QStringLiteral("회의실") << NameCheck::NotEncodable << "";
+        // GBK writes it, the device's GB2312 font does not hold it.
+        QTest::newRow("traditional") << QStringLiteral("會議室") << NameCheck::NotEncodable << "";
         // Forbidden comes first: the request must never be split.
         QTest::newRow("bracket and emoji") << QStringLiteral("(\U0001F600") << NameCheck::ForbiddenCharacter << "";
         QTest::newRow("long and not encodable") << QString(40, QChar(0xD55C)) << NameCheck::NotEncodable << "";
