@@ -54,10 +54,10 @@ public:
     };
 
     enum class Outcome {
-        Confirmed,      // the device took the rate (and, on the program's own port, answers at it)
-        FellBack,       // the device did not answer at the new rate; the link is back on its old rate
-        LinkLost,       // the device answers at neither rate
-        NotSent,        // no rate code for the selector's text
+        Confirmed, // the device took the rate (and, on the program's own port, answers at it)
+        FellBack, // the device did not answer at the new rate; the link is back on its old rate
+        LinkLost, // the device answers at neither rate
+        NotSent, // no rate code for the selector's text
     };
 
     static constexpr int PauseBeforeSetMs = 500;
@@ -88,26 +88,54 @@ public:
     // Tests shorten the waits.
     void setTimings(int pauseBeforeSetMs, int settleMs, int probeWaitMs);
 
+    // How long the device has to confirm a sent rate; tests shorten it.
+    static constexpr int AnswerTimeoutMs = 5000;
+    void setAnswerTimeout(int answerTimeoutMs) { m_answerTimeoutMs = answerTimeoutMs; }
+
 signals:
     // The change ended; `rate` is the rate now in force on the device's port
     // (Confirmed), or the link's previous rate (FellBack, LinkLost).
     void finished(System::SerialPort port, BaudChange::Outcome outcome, const QString &rate);
+    // The device never confirmed the rate it was sent (no answer, or "err")
+    // within AnswerTimeoutMs; the change is dropped and nothing was reopened.
+    void notConfirmed(System::SerialPort port);
 
 private:
-    enum class Step { Idle, WaitingToSet, WaitingForAnswer, Settling, Done };
+    enum class Step {
+        Idle,
+        WaitingToSet, // the other port's query is out; the set follows
+        WaitingForAnswer, // the set is out
+        Reopening, // confirmed: the program's port moves to the new rate
+        Settling, // reopened at the new rate; the line settles before the proof
+        SettlingBack, // reopened at the previous rate; the line settles before the proof
+    };
+    static int slot(Port port) { return port == Port::Input ? 0 : 1; }
+    void onTimer();
     void sendSet();
+    void reopenAtNewRate();
     void proveNewRate();
+    void fallBack();
+    void provePreviousRate();
     void finish(Outcome outcome, const QString &rate);
+    // Stops whatever runs and forgets both flags.
+    void abandon();
+    bool underWay(Port port) const { return running() && m_port == port; }
 
     Sink &m_sink;
     Step m_step = Step::Idle;
     Port m_port = Port::Input;
     int m_code = 0;
-    QString m_rate;         // the rate asked for
+    QString m_rate; // the rate asked for
+    QString m_confirmedRate; // the rate the device reported
     QString m_previousRate; // the link's rate when the change started
-    bool m_pending[2] = {false, false};
+    bool m_pending[2] = { false, false };
+    bool m_waitingShown = false;
+    // Bumped whenever a change starts or is abandoned: a step that pumped
+    // events (reopen, probe) checks it to learn whether it still counts.
+    quint64 m_generation = 0;
     int m_pauseBeforeSetMs = PauseBeforeSetMs;
     int m_settleMs = SettleMs;
     int m_probeWaitMs = ProbeWaitMs;
+    int m_answerTimeoutMs = AnswerTimeoutMs;
     QTimer m_timer;
 };

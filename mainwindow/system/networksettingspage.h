@@ -2,6 +2,7 @@
 
 #include "app/localaddress.h"
 #include "mainwindow/system/baudchangemodel.h"
+#include "netmodule/netcfgclient.h"
 
 #include <QList>
 #include <QWidget>
@@ -10,6 +11,7 @@
 #include <memory>
 
 class MainWindow;
+class QComboBox;
 
 namespace Ui {
 class NetworkSettingsPage;
@@ -44,10 +46,26 @@ public slots:
 
 protected:
     void changeEvent(QEvent *event) override;
+    void showEvent(QShowEvent *event) override;
 
 private:
     class Sink;
     void onBaudFinished(System::SerialPort port, BaudChange::Outcome outcome, const QString &rate);
+    void onBaudNotConfirmed(System::SerialPort port);
+    void registerBranches();
+    // A baud answer of `port` (branches 25 and 26).
+    void onBaudAnswer(System::SerialPort port, const QString &work);
+    void showRate(System::SerialPort port, const QString &rate);
+    QComboBox *selector(System::SerialPort port) const;
+    void startChange(System::SerialPort port);
+    void query(System::SerialPort port);
+    // The window's inBaudSetting / outBaudSetting follow the change's flags.
+    void syncBaudFlags();
+    void setBaudControlsEnabled(bool enabled);
+    // The checked fields go out; netcfgSetting is set for this request only.
+    void sendNetworkSettings(const NetworkSettings &settings);
+    void fillNetworkFields(const QString &answer);
+    void alignLabelColumns();
 
     MainWindow *m_window;
     Ui::NetworkSettingsPage *ui;
