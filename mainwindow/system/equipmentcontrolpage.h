@@ -3,6 +3,7 @@
 #include <QWidget>
 
 class MainWindow;
+class QAbstractButton;
 
 namespace Ui {
 class EquipmentControlPage;
@@ -31,6 +32,9 @@ protected:
     void changeEvent(QEvent *event) override;
 
 private:
+    // Undoes the toggle of the click that called the slot.
+    void keepDeviceState(QAbstractButton *button);
+
     MainWindow *m_window;
     Ui::EquipmentControlPage *ui;
 };

@@ -35,7 +35,14 @@ protected:
 
 private:
     void fillTargets();
+    // Progress label and bar hidden, bar at 0.
+    void showTransferIdle();
+    // The transfer is not built yet: the start button says so instead of
+    // doing nothing.
+    void showTransferUnavailable();
+    QString transferUnavailableText() const;
 
     MainWindow *m_window;
     Ui::FirmwarePage *ui;
+    QString m_model; // the targets are offered for this model
 };

@@ -25,6 +25,9 @@ protected:
     void changeEvent(QEvent *event) override;
 
 private:
+    // The selector shows the language in force, not a choice left unapplied.
+    void showLanguageInForce();
+
     MainWindow *m_window;
     Ui::LanguagePage *ui;
 };

@@ -27,6 +27,9 @@ protected:
     void changeEvent(QEvent *event) override;
 
 private:
+    // Texts set in code (the form's own are retranslated by retranslateUi).
+    void retranslateCodeTexts();
+
     MainWindow *m_window;
     Ui::ModelSettingPage *ui;
 };
