@@ -5,7 +5,8 @@
 # states of a silent device, the connection and module-search dialogs in all
 # three languages, the switching page of three matrix sizes after routing,
 # the channel rename page, the scene polling dialog, and the output, port
-# status, EDID and CEC pages of an 8x16 device.
+# status, EDID and CEC pages of an 8x16 device, every system settings
+# sub-page, the versions of two sizes and the subtitle dialog.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup-debian.sh
@@ -114,6 +115,13 @@ for size in 1366x768 1920x1080; do
             "(set,o.res,2,13);(set,o.res,5,3)"
         main_window "${lang%%:*}" "$size" "edid-${lang##*:}-$size.png" "" 2000 8x16 edid "" "(edid,config,5,10)"
         main_window "${lang%%:*}" "$size" "cec-${lang##*:}-$size.png" "" 1500 8x16 cec
+        for sub in Modelsetting UserManagement IPSettings FirmwareUpdate Equipment_control LanguageSet; do
+            main_window "${lang%%:*}" "$size" "system-$sub-${lang##*:}-$size.png" "" 2500 8x16 "system-$sub"
+        done
+        main_window "${lang%%:*}" "$size" "about-8x16-${lang##*:}-$size.png" "" 2500 8x16 about
+        main_window "${lang%%:*}" "$size" "about-4x4-${lang##*:}-$size.png" "" 2500 4x4 about
+        main_window "${lang%%:*}" "$size" "subtitle-${lang##*:}-$size.png" "" 2000 8x16 subtitle "" \
+            "(set,osd,2,1,3,4,Welcome)"
     done
 done
 main_window zh_CN 1366x768 main-waiting-simplified-1366x768.png mute 3000

@@ -17,16 +17,9 @@ namespace {
 constexpr int WhiteCode = 1; // Subtitle::colourNames() order
 
 // What the application's style sheet does not cover: the colour swatches (a
-// check mark shows on the chosen one) and radio buttons that show their state.
+// check mark shows on the chosen one).
 constexpr char LocalStyle[] = R"(
 #groupBox_Subtitle_content { margin-top: 0px; }
-#radioButton_Open::indicator, #radioButton_Close::indicator {
-    width: 16px; height: 16px; border: 1px solid #AEBBCB; border-radius: 9px; background-color: #FFFFFF;
-}
-#radioButton_Open::indicator:hover, #radioButton_Close::indicator:hover { border-color: rgb(43, 146, 251); }
-#radioButton_Open::indicator:checked, #radioButton_Close::indicator:checked {
-    width: 8px; height: 8px; border: 5px solid rgb(43, 146, 251);
-}
 #pushButton_White, #pushButton_Red, #pushButton_Green, #pushButton_Blue, #pushButton_Black {
     min-width: 30px; max-width: 30px; min-height: 30px; max-height: 30px;
     padding: 0px; border: 2px solid #C5D0DE; border-radius: 6px;

@@ -49,7 +49,7 @@
     </message>
     <message>
         <source>保存控制按键的名称和指令</source>
-        <translation>Save the control buttons' names and commands</translation>
+        <translation>Save the control buttons&apos; names and commands</translation>
     </message>
     <message>
         <source>保存</source>
@@ -287,6 +287,116 @@
     </message>
 </context>
 <context>
+    <name>EquipmentControlPage</name>
+    <message>
+        <source>电源</source>
+        <translation>Power</translation>
+    </message>
+    <message>
+        <source>让设备进入待机</source>
+        <translation>Put the device into standby</translation>
+    </message>
+    <message>
+        <source>系统待机</source>
+        <translation>Standby</translation>
+    </message>
+    <message>
+        <source>唤醒待机中的设备</source>
+        <translation>Wake the device from standby</translation>
+    </message>
+    <message>
+        <source>系统唤醒</source>
+        <translation>Wake up</translation>
+    </message>
+    <message>
+        <source>前面板按键</source>
+        <translation>Front panel keys</translation>
+    </message>
+    <message>
+        <source>锁定设备前面板按键</source>
+        <translation>Lock the device's front panel keys</translation>
+    </message>
+    <message>
+        <source>按键锁定</source>
+        <translation>Lock keys</translation>
+    </message>
+    <message>
+        <source>解锁设备前面板按键</source>
+        <translation>Unlock the device's front panel keys</translation>
+    </message>
+    <message>
+        <source>按键解锁</source>
+        <translation>Unlock keys</translation>
+    </message>
+    <message>
+        <source>恢复出厂</source>
+        <translation>Factory reset</translation>
+    </message>
+    <message>
+        <source>将设备恢复为出厂设置</source>
+        <translation>Return the device to its factory settings</translation>
+    </message>
+    <message>
+        <source>恢复出厂设置</source>
+        <translation>Restore factory settings</translation>
+    </message>
+    <message>
+        <source>清除设备的全部设置、场景和通道名称，设备重启后使用出厂IP地址。</source>
+        <translation>Clears all the device's settings, scenes and channel names; after restarting, the device uses its factory IP address.</translation>
+    </message>
+    <message>
+        <source>恢复出厂设置将清除设备的全部设置、场景和通道名称，是否继续？</source>
+        <translation>Restoring factory settings clears all the device's settings, scenes and channel names. Continue?</translation>
+    </message>
+</context>
+<context>
+    <name>FirmwarePage</name>
+    <message>
+        <source>升级文件</source>
+        <translation>Upgrade file</translation>
+    </message>
+    <message>
+        <source>点击“浏览”选择 .bin 升级文件，或将文件拖到窗口中</source>
+        <translation>Click &quot;Browse&quot; to choose a .bin upgrade file, or drag the file onto the window</translation>
+    </message>
+    <message>
+        <source>浏览</source>
+        <translation>Browse</translation>
+    </message>
+    <message>
+        <source>升级类型</source>
+        <translation>Upgrade type</translation>
+    </message>
+    <message>
+        <source>升级目标：</source>
+        <translation>Target:</translation>
+    </message>
+    <message>
+        <source>要升级的板卡编号</source>
+        <translation>Number of the board to upgrade</translation>
+    </message>
+    <message>
+        <source>升级</source>
+        <translation>Upgrade</translation>
+    </message>
+    <message>
+        <source>升级进度：</source>
+        <translation>Progress:</translation>
+    </message>
+    <message>
+        <source>请选择升级文件</source>
+        <translation>Choose the upgrade file</translation>
+    </message>
+    <message>
+        <source>文件打开失败！</source>
+        <translation>File open failed!</translation>
+    </message>
+    <message>
+        <source>固件传输功能即将提供</source>
+        <translation>Firmware transfer is coming soon</translation>
+    </message>
+</context>
+<context>
     <name>Information_Tips</name>
     <message>
         <source>错误</source>
@@ -310,6 +420,33 @@
     <message>
         <source>取消</source>
         <translation>Cancel</translation>
+    </message>
+</context>
+<context>
+    <name>LanguagePage</name>
+    <message>
+        <source>界面语言</source>
+        <translation>Interface language</translation>
+    </message>
+    <message>
+        <source>语言：</source>
+        <translation>Language:</translation>
+    </message>
+    <message>
+        <source>保存所选语言并立即应用</source>
+        <translation>Store the chosen language and apply it now</translation>
+    </message>
+    <message>
+        <source>设置</source>
+        <translation>Set</translation>
+    </message>
+    <message>
+        <source>语言设置保存失败！</source>
+        <translation>The language setting could not be saved!</translation>
+    </message>
+    <message>
+        <source>语言文件加载失败！</source>
+        <translation>The language file could not be loaded!</translation>
     </message>
 </context>
 <context>
@@ -638,6 +775,49 @@
     </message>
 </context>
 <context>
+    <name>ModelSettingPage</name>
+    <message>
+        <source>设备信息</source>
+        <translation>Device information</translation>
+    </message>
+    <message>
+        <source>设备名称：</source>
+        <translation>Device name:</translation>
+    </message>
+    <message>
+        <source>请输入设备名称</source>
+        <translation>Enter the device name</translation>
+    </message>
+    <message>
+        <source>将名称保存到设备</source>
+        <translation>Save the name to the device</translation>
+    </message>
+    <message>
+        <source>保存</source>
+        <translation>Save</translation>
+    </message>
+    <message>
+        <source>设备名称不能能为空！</source>
+        <translation>The device name must not be empty!</translation>
+    </message>
+    <message>
+        <source>设备名称不能包含 ( ) , 或控制字符！</source>
+        <translation>The device name must not contain ( ) , or control characters!</translation>
+    </message>
+    <message>
+        <source>设备名称包含设备无法显示的字符！</source>
+        <translation>The device name contains characters the device cannot display!</translation>
+    </message>
+    <message>
+        <source>设备名称过长（最多%1个字节）！</source>
+        <translation>The device name is too long (at most %1 bytes)!</translation>
+    </message>
+    <message>
+        <source>最多%1个字节（一个汉字占2个字节），不能包含 ( ) , 等符号。</source>
+        <translation>At most %1 bytes (a Chinese character takes 2); ( ) and , are not allowed.</translation>
+    </message>
+</context>
+<context>
     <name>Modify_User</name>
     <message>
         <source>修改用户</source>
@@ -697,6 +877,129 @@
     </message>
 </context>
 <context>
+    <name>NetworkSettingsPage</name>
+    <message>
+        <source>RS-232设置</source>
+        <translation>RS-232 settings</translation>
+    </message>
+    <message>
+        <source>输入端口波特率：</source>
+        <translation>Input port baud rate:</translation>
+    </message>
+    <message>
+        <source>读取设备输入端口的波特率</source>
+        <translation>Read the baud rate of the device's input port</translation>
+    </message>
+    <message>
+        <source>查询</source>
+        <translation>Query</translation>
+    </message>
+    <message>
+        <source>将所选波特率设置到设备输入端口</source>
+        <translation>Set the selected baud rate on the device's input port</translation>
+    </message>
+    <message>
+        <source>设置</source>
+        <translation>Set</translation>
+    </message>
+    <message>
+        <source>输出端口波特率：</source>
+        <translation>Output port baud rate:</translation>
+    </message>
+    <message>
+        <source>读取设备输出端口的波特率</source>
+        <translation>Read the baud rate of the device's output port</translation>
+    </message>
+    <message>
+        <source>将所选波特率设置到设备输出端口</source>
+        <translation>Set the selected baud rate on the device's output port</translation>
+    </message>
+    <message>
+        <source>串口连接时，更改输入端口波特率后软件将以新波特率重新连接。</source>
+        <translation>On a serial connection, changing the input port's baud rate makes the program reconnect at the new rate.</translation>
+    </message>
+    <message>
+        <source>网络设置</source>
+        <translation>Network settings</translation>
+    </message>
+    <message>
+        <source>IP地址：</source>
+        <translation>IP address:</translation>
+    </message>
+    <message>
+        <source>子网掩码：</source>
+        <translation>Subnet mask:</translation>
+    </message>
+    <message>
+        <source>默认网关：</source>
+        <translation>Default gateway:</translation>
+    </message>
+    <message>
+        <source>将地址、掩码和网关保存到设备</source>
+        <translation>Save the address, mask and gateway to the device</translation>
+    </message>
+    <message>
+        <source>保存</source>
+        <translation>Save</translation>
+    </message>
+    <message>
+        <source>保存后设备网络模块将重启，软件随后自动以新地址重新连接。</source>
+        <translation>After saving, the device's network module restarts and the program reconnects to the new address.</translation>
+    </message>
+    <message>
+        <source>输入波特率设置成功！</source>
+        <translation>Input baud rate set successfully!</translation>
+    </message>
+    <message>
+        <source>输出波特率设置成功！</source>
+        <translation>Output baud rate set successfully!</translation>
+    </message>
+    <message>
+        <source>设备未在新波特率下应答，已恢复为 %1</source>
+        <translation>The device did not answer at the new baud rate; restored to %1</translation>
+    </message>
+    <message>
+        <source>设备在新旧波特率下均无应答，请检查连接！</source>
+        <translation>The device answers at neither the new nor the old baud rate. Please check the connection!</translation>
+    </message>
+    <message>
+        <source>设备未确认波特率设置！</source>
+        <translation>The device did not confirm the baud rate setting!</translation>
+    </message>
+    <message>
+        <source>IP地址不能为空！</source>
+        <translation>The IP address cannot be empty!</translation>
+    </message>
+    <message>
+        <source>默认网关不能为空！</source>
+        <translation>The default gateway cannot be empty!</translation>
+    </message>
+    <message>
+        <source>子网掩码不能为空！</source>
+        <translation>The subnet mask cannot be empty!</translation>
+    </message>
+    <message>
+        <source>IP地址格式错误！</source>
+        <translation>The IP address format is wrong!</translation>
+    </message>
+    <message>
+        <source>默认网关格式错误！</source>
+        <translation>The default gateway format is wrong!</translation>
+    </message>
+    <message>
+        <source>子网掩码格式错误！</source>
+        <translation>The subnet mask format is wrong!</translation>
+    </message>
+    <message>
+        <source>电脑中不包含该网段，修改后可能无法通信,是否确认修改?</source>
+        <translation>This computer has no address in that network; communication may fail after the change. Change anyway?</translation>
+    </message>
+    <message>
+        <source>设备未接受网络设置！</source>
+        <translation>The device did not accept the network settings!</translation>
+    </message>
+</context>
+<context>
     <name>OutputPage</name>
     <message>
         <source>输出%1hdcp已打开，无法切换到dvi！</source>
@@ -704,7 +1007,7 @@
     </message>
     <message>
         <source>设备当前的分辨率（不可选择）</source>
-        <translation>The device's current resolution (cannot be chosen)</translation>
+        <translation>The device&apos;s current resolution (cannot be chosen)</translation>
     </message>
     <message>
         <source>开启</source>
@@ -1080,6 +1383,104 @@
     </message>
 </context>
 <context>
+    <name>SubtitleFlow</name>
+    <message>
+        <source>字幕参数设置成功!</source>
+        <translation>Successfully set subtitle parameters!</translation>
+    </message>
+</context>
+<context>
+    <name>Subtitle_Set</name>
+    <message>
+        <source>字幕设置</source>
+        <translation>Subtitle Setting</translation>
+    </message>
+    <message>
+        <source>字幕内容：</source>
+        <translation>Subtitle content:</translation>
+    </message>
+    <message>
+        <source>显示设置：</source>
+        <translation>Display Settings:</translation>
+    </message>
+    <message>
+        <source>颜色：</source>
+        <translation>Color:</translation>
+    </message>
+    <message>
+        <source>白色</source>
+        <translation>White</translation>
+    </message>
+    <message>
+        <source>红色</source>
+        <translation>Red</translation>
+    </message>
+    <message>
+        <source>绿色</source>
+        <translation>Green</translation>
+    </message>
+    <message>
+        <source>蓝色</source>
+        <translation>Blue</translation>
+    </message>
+    <message>
+        <source>黑色</source>
+        <translation>Black</translation>
+    </message>
+    <message>
+        <source>状态：</source>
+        <translation>Status:</translation>
+    </message>
+    <message>
+        <source>开启</source>
+        <translation>ON</translation>
+    </message>
+    <message>
+        <source>关闭</source>
+        <translation>OFF</translation>
+    </message>
+    <message>
+        <source>位置：</source>
+        <translation>Place:</translation>
+    </message>
+    <message>
+        <source>左上</source>
+        <translation>UpperLeft</translation>
+    </message>
+    <message>
+        <source>右上</source>
+        <translation>UpperRight</translation>
+    </message>
+    <message>
+        <source>左下</source>
+        <translation>LowerLeft</translation>
+    </message>
+    <message>
+        <source>右下</source>
+        <translation>LowerRight</translation>
+    </message>
+    <message>
+        <source>设置</source>
+        <translation>Set</translation>
+    </message>
+    <message>
+        <source>退出</source>
+        <translation>Exit</translation>
+    </message>
+    <message>
+        <source>字幕内容不能超过15个字符！</source>
+        <translation>The subtitle cannot be longer than 15 characters!</translation>
+    </message>
+    <message>
+        <source>字幕内容包含设备无法显示的字符！</source>
+        <translation>The subtitle contains characters the device cannot display!</translation>
+    </message>
+    <message>
+        <source>%1-字幕设置</source>
+        <translation>%1-Subtitle Setting</translation>
+    </message>
+</context>
+<context>
     <name>SwitchingPage</name>
     <message>
         <source>将选中的输入切换到全部输出</source>
@@ -1150,6 +1551,25 @@
     <message>
         <source>普通用户</source>
         <translation>Ordinary</translation>
+    </message>
+</context>
+<context>
+    <name>VersionsPanel</name>
+    <message>
+        <source>主控版本：</source>
+        <translation>Control card version:</translation>
+    </message>
+    <message>
+        <source>接收板版本：</source>
+        <translation>Receiver board version:</translation>
+    </message>
+    <message>
+        <source>发送板版本：</source>
+        <translation>Transmitter board version:</translation>
+    </message>
+    <message>
+        <source>上位机版本：</source>
+        <translation>Software version:</translation>
     </message>
 </context>
 </TS>

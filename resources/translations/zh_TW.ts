@@ -287,6 +287,116 @@
     </message>
 </context>
 <context>
+    <name>EquipmentControlPage</name>
+    <message>
+        <source>电源</source>
+        <translation>電源</translation>
+    </message>
+    <message>
+        <source>让设备进入待机</source>
+        <translation>讓設備進入待機</translation>
+    </message>
+    <message>
+        <source>系统待机</source>
+        <translation>系統待機</translation>
+    </message>
+    <message>
+        <source>唤醒待机中的设备</source>
+        <translation>喚醒待機中的設備</translation>
+    </message>
+    <message>
+        <source>系统唤醒</source>
+        <translation>系統喚醒</translation>
+    </message>
+    <message>
+        <source>前面板按键</source>
+        <translation>前面板按鍵</translation>
+    </message>
+    <message>
+        <source>锁定设备前面板按键</source>
+        <translation>鎖定設備前面板按鍵</translation>
+    </message>
+    <message>
+        <source>按键锁定</source>
+        <translation>按鍵鎖定</translation>
+    </message>
+    <message>
+        <source>解锁设备前面板按键</source>
+        <translation>解鎖設備前面板按鍵</translation>
+    </message>
+    <message>
+        <source>按键解锁</source>
+        <translation>按鍵解鎖</translation>
+    </message>
+    <message>
+        <source>恢复出厂</source>
+        <translation>恢復出廠</translation>
+    </message>
+    <message>
+        <source>将设备恢复为出厂设置</source>
+        <translation>將設備恢復為出廠設定</translation>
+    </message>
+    <message>
+        <source>恢复出厂设置</source>
+        <translation>恢復出廠設定</translation>
+    </message>
+    <message>
+        <source>清除设备的全部设置、场景和通道名称，设备重启后使用出厂IP地址。</source>
+        <translation>清除設備的全部設定、場景和通道名稱，設備重啟後使用出廠IP位址。</translation>
+    </message>
+    <message>
+        <source>恢复出厂设置将清除设备的全部设置、场景和通道名称，是否继续？</source>
+        <translation>恢復出廠設定將清除設備的全部設定、場景和通道名稱，是否繼續？</translation>
+    </message>
+</context>
+<context>
+    <name>FirmwarePage</name>
+    <message>
+        <source>升级文件</source>
+        <translation>升級檔案</translation>
+    </message>
+    <message>
+        <source>点击“浏览”选择 .bin 升级文件，或将文件拖到窗口中</source>
+        <translation>點擊「瀏覽」選擇 .bin 升級檔案，或將檔案拖到視窗中</translation>
+    </message>
+    <message>
+        <source>浏览</source>
+        <translation>瀏覽</translation>
+    </message>
+    <message>
+        <source>升级类型</source>
+        <translation>升級類型</translation>
+    </message>
+    <message>
+        <source>升级目标：</source>
+        <translation>升級目標：</translation>
+    </message>
+    <message>
+        <source>要升级的板卡编号</source>
+        <translation>要升級的板卡編號</translation>
+    </message>
+    <message>
+        <source>升级</source>
+        <translation>升級</translation>
+    </message>
+    <message>
+        <source>升级进度：</source>
+        <translation>升級進度：</translation>
+    </message>
+    <message>
+        <source>请选择升级文件</source>
+        <translation>請選擇升級檔案</translation>
+    </message>
+    <message>
+        <source>文件打开失败！</source>
+        <translation>檔案開啟失敗！</translation>
+    </message>
+    <message>
+        <source>固件传输功能即将提供</source>
+        <translation>韌體傳輸功能即將提供</translation>
+    </message>
+</context>
+<context>
     <name>Information_Tips</name>
     <message>
         <source>错误</source>
@@ -310,6 +420,33 @@
     <message>
         <source>取消</source>
         <translation>取消</translation>
+    </message>
+</context>
+<context>
+    <name>LanguagePage</name>
+    <message>
+        <source>界面语言</source>
+        <translation>介面語言</translation>
+    </message>
+    <message>
+        <source>语言：</source>
+        <translation>語言：</translation>
+    </message>
+    <message>
+        <source>保存所选语言并立即应用</source>
+        <translation>儲存所選語言並立即套用</translation>
+    </message>
+    <message>
+        <source>设置</source>
+        <translation>設定</translation>
+    </message>
+    <message>
+        <source>语言设置保存失败！</source>
+        <translation>語言設定儲存失敗！</translation>
+    </message>
+    <message>
+        <source>语言文件加载失败！</source>
+        <translation>語言檔案載入失敗！</translation>
     </message>
 </context>
 <context>
@@ -638,6 +775,49 @@
     </message>
 </context>
 <context>
+    <name>ModelSettingPage</name>
+    <message>
+        <source>设备信息</source>
+        <translation>設備資訊</translation>
+    </message>
+    <message>
+        <source>设备名称：</source>
+        <translation>設備名稱：</translation>
+    </message>
+    <message>
+        <source>请输入设备名称</source>
+        <translation>請輸入設備名稱</translation>
+    </message>
+    <message>
+        <source>将名称保存到设备</source>
+        <translation>將名稱儲存到設備</translation>
+    </message>
+    <message>
+        <source>保存</source>
+        <translation>儲存</translation>
+    </message>
+    <message>
+        <source>设备名称不能能为空！</source>
+        <translation>設備名稱不能為空！</translation>
+    </message>
+    <message>
+        <source>设备名称不能包含 ( ) , 或控制字符！</source>
+        <translation>設備名稱不能包含 ( ) , 或控制字元！</translation>
+    </message>
+    <message>
+        <source>设备名称包含设备无法显示的字符！</source>
+        <translation>設備名稱包含設備無法顯示的字元！</translation>
+    </message>
+    <message>
+        <source>设备名称过长（最多%1个字节）！</source>
+        <translation>設備名稱過長（最多%1個位元組）！</translation>
+    </message>
+    <message>
+        <source>最多%1个字节（一个汉字占2个字节），不能包含 ( ) , 等符号。</source>
+        <translation>最多%1個位元組（一個漢字佔2個位元組），不能包含 ( ) , 等符號。</translation>
+    </message>
+</context>
+<context>
     <name>Modify_User</name>
     <message>
         <source>修改用户</source>
@@ -694,6 +874,129 @@
     <message>
         <source>确认密码和新密码不一样！</source>
         <translation>確認密碼和新密碼不一樣！</translation>
+    </message>
+</context>
+<context>
+    <name>NetworkSettingsPage</name>
+    <message>
+        <source>RS-232设置</source>
+        <translation>RS-232設定</translation>
+    </message>
+    <message>
+        <source>输入端口波特率：</source>
+        <translation>輸入埠鮑率：</translation>
+    </message>
+    <message>
+        <source>读取设备输入端口的波特率</source>
+        <translation>讀取設備輸入埠的鮑率</translation>
+    </message>
+    <message>
+        <source>查询</source>
+        <translation>查詢</translation>
+    </message>
+    <message>
+        <source>将所选波特率设置到设备输入端口</source>
+        <translation>將所選鮑率設定到設備輸入埠</translation>
+    </message>
+    <message>
+        <source>设置</source>
+        <translation>設定</translation>
+    </message>
+    <message>
+        <source>输出端口波特率：</source>
+        <translation>輸出埠鮑率：</translation>
+    </message>
+    <message>
+        <source>读取设备输出端口的波特率</source>
+        <translation>讀取設備輸出埠的鮑率</translation>
+    </message>
+    <message>
+        <source>将所选波特率设置到设备输出端口</source>
+        <translation>將所選鮑率設定到設備輸出埠</translation>
+    </message>
+    <message>
+        <source>串口连接时，更改输入端口波特率后软件将以新波特率重新连接。</source>
+        <translation>串口連接時，更改輸入埠鮑率後軟體將以新鮑率重新連接。</translation>
+    </message>
+    <message>
+        <source>网络设置</source>
+        <translation>網路設定</translation>
+    </message>
+    <message>
+        <source>IP地址：</source>
+        <translation>IP位址：</translation>
+    </message>
+    <message>
+        <source>子网掩码：</source>
+        <translation>子網路遮罩：</translation>
+    </message>
+    <message>
+        <source>默认网关：</source>
+        <translation>預設閘道：</translation>
+    </message>
+    <message>
+        <source>将地址、掩码和网关保存到设备</source>
+        <translation>將位址、遮罩和閘道儲存到設備</translation>
+    </message>
+    <message>
+        <source>保存</source>
+        <translation>儲存</translation>
+    </message>
+    <message>
+        <source>保存后设备网络模块将重启，软件随后自动以新地址重新连接。</source>
+        <translation>儲存後設備網路模組將重啟，軟體隨後自動以新位址重新連接。</translation>
+    </message>
+    <message>
+        <source>输入波特率设置成功！</source>
+        <translation>輸入鮑率設定成功！</translation>
+    </message>
+    <message>
+        <source>输出波特率设置成功！</source>
+        <translation>輸出鮑率設定成功！</translation>
+    </message>
+    <message>
+        <source>设备未在新波特率下应答，已恢复为 %1</source>
+        <translation>設備未在新鮑率下應答，已恢復為 %1</translation>
+    </message>
+    <message>
+        <source>设备在新旧波特率下均无应答，请检查连接！</source>
+        <translation>設備在新舊鮑率下均無應答，請檢查連接！</translation>
+    </message>
+    <message>
+        <source>设备未确认波特率设置！</source>
+        <translation>設備未確認鮑率設定！</translation>
+    </message>
+    <message>
+        <source>IP地址不能为空！</source>
+        <translation>IP位址不能為空！</translation>
+    </message>
+    <message>
+        <source>默认网关不能为空！</source>
+        <translation>預設閘道不能為空！</translation>
+    </message>
+    <message>
+        <source>子网掩码不能为空！</source>
+        <translation>子網路遮罩不能為空！</translation>
+    </message>
+    <message>
+        <source>IP地址格式错误！</source>
+        <translation>IP位址格式錯誤！</translation>
+    </message>
+    <message>
+        <source>默认网关格式错误！</source>
+        <translation>預設閘道格式錯誤！</translation>
+    </message>
+    <message>
+        <source>子网掩码格式错误！</source>
+        <translation>子網路遮罩格式錯誤！</translation>
+    </message>
+    <message>
+        <source>电脑中不包含该网段，修改后可能无法通信,是否确认修改?</source>
+        <translation>電腦中不包含該網段，修改後可能無法通訊,是否確認修改?</translation>
+    </message>
+    <message>
+        <source>设备未接受网络设置！</source>
+        <translation>設備未接受網路設定！</translation>
     </message>
 </context>
 <context>
@@ -1080,6 +1383,104 @@
     </message>
 </context>
 <context>
+    <name>SubtitleFlow</name>
+    <message>
+        <source>字幕参数设置成功!</source>
+        <translation>字幕參數設定成功!</translation>
+    </message>
+</context>
+<context>
+    <name>Subtitle_Set</name>
+    <message>
+        <source>字幕设置</source>
+        <translation>字幕設置</translation>
+    </message>
+    <message>
+        <source>字幕内容：</source>
+        <translation>字幕內容：</translation>
+    </message>
+    <message>
+        <source>显示设置：</source>
+        <translation>顯示設定：</translation>
+    </message>
+    <message>
+        <source>颜色：</source>
+        <translation>顏色：</translation>
+    </message>
+    <message>
+        <source>白色</source>
+        <translation>白色</translation>
+    </message>
+    <message>
+        <source>红色</source>
+        <translation>紅色</translation>
+    </message>
+    <message>
+        <source>绿色</source>
+        <translation>綠色</translation>
+    </message>
+    <message>
+        <source>蓝色</source>
+        <translation>藍色</translation>
+    </message>
+    <message>
+        <source>黑色</source>
+        <translation>黑色</translation>
+    </message>
+    <message>
+        <source>状态：</source>
+        <translation>狀態：</translation>
+    </message>
+    <message>
+        <source>开启</source>
+        <translation>開啟</translation>
+    </message>
+    <message>
+        <source>关闭</source>
+        <translation>關閉</translation>
+    </message>
+    <message>
+        <source>位置：</source>
+        <translation>位置：</translation>
+    </message>
+    <message>
+        <source>左上</source>
+        <translation>左上</translation>
+    </message>
+    <message>
+        <source>右上</source>
+        <translation>右上</translation>
+    </message>
+    <message>
+        <source>左下</source>
+        <translation>左下</translation>
+    </message>
+    <message>
+        <source>右下</source>
+        <translation>右下</translation>
+    </message>
+    <message>
+        <source>设置</source>
+        <translation>設定</translation>
+    </message>
+    <message>
+        <source>退出</source>
+        <translation>退出</translation>
+    </message>
+    <message>
+        <source>字幕内容不能超过15个字符！</source>
+        <translation>字幕內容不能超過15個字元！</translation>
+    </message>
+    <message>
+        <source>字幕内容包含设备无法显示的字符！</source>
+        <translation>字幕內容包含設備無法顯示的字元！</translation>
+    </message>
+    <message>
+        <source>%1-字幕设置</source>
+        <translation>%1-字幕設置</translation>
+    </message>
+</context>
+<context>
     <name>SwitchingPage</name>
     <message>
         <source>将选中的输入切换到全部输出</source>
@@ -1150,6 +1551,25 @@
     <message>
         <source>普通用户</source>
         <translation>一般使用者</translation>
+    </message>
+</context>
+<context>
+    <name>VersionsPanel</name>
+    <message>
+        <source>主控版本：</source>
+        <translation>主控版本：</translation>
+    </message>
+    <message>
+        <source>接收板版本：</source>
+        <translation>接收板版本：</translation>
+    </message>
+    <message>
+        <source>发送板版本：</source>
+        <translation>發送板版本：</translation>
+    </message>
+    <message>
+        <source>上位机版本：</source>
+        <translation>上位機版本：</translation>
     </message>
 </context>
 </TS>

@@ -4,7 +4,9 @@
 // the device's size is read and the --routes ("input:output,...") are clicked;
 // with --page rename of the channel rename page; with --page polling of the
 // scene polling dialog; with --page output of output 3's settings, portstatus
-// of the port cards, edid of input 5's profile, cec of the CEC panel.
+// of the port cards, edid of input 5's profile, cec of the CEC panel,
+// system-<button> of a system settings sub-page (system-IPSettings ...), about
+// of the versions and console, subtitle of input 2's subtitle dialog.
 // --send lists requests sent first ("(a);(b)").
 #include <QApplication>
 #include <QCommandLineParser>
@@ -79,6 +81,19 @@ void preparePage(MainWindow *window, const QString &page, const QString &routes,
             button->click();
     } else if (page == QLatin1String("cec")) {
         window->findChild<QPushButton *>("pushButton_CecControl")->click();
+    } else if (page.startsWith(QLatin1String("system-"))) {
+        // system-<sub-page button>, e.g. system-IPSettings.
+        window->findChild<QPushButton *>("pushButton_SystemSettings")->click();
+        CommonlyUsed::Delay_MSec(PageSlideMs);
+        if (auto *button = window->findChild<QPushButton *>(QStringLiteral("pushButton_") + page.mid(7)))
+            button->click();
+    } else if (page == QLatin1String("about")) {
+        window->findChild<QPushButton *>("pushButton_systemInformation")->click();
+        CommonlyUsed::Delay_MSec(PageSlideMs);
+        window->findChild<QPushButton *>("pushButton_About")->click();
+    } else if (page == QLatin1String("subtitle")) {
+        window->Currunt_ToolButton_HDMI = 2;
+        window->Open_Subtitle_Set();
     }
 }
 } // namespace
@@ -94,7 +109,7 @@ int main(int argc, char *argv[])
     parser.addOption({"command", "Command typed into the console.", "text", "(get,sw)"});
     parser.addOption({"settle", "Milliseconds between typing and the picture (the first heartbeat "
                                 "answers 6 s after the start).", "ms", QString::number(ShotSettleMs)});
-    parser.addOption({"page", "console, switching, rename, polling, output, portstatus, edid or cec.", "page", "console"});
+    parser.addOption({"page", "console, switching, rename, polling, output, portstatus, edid, cec, about, subtitle or system-<sub-page button>.", "page", "console"});
     parser.addOption({"routes", "Routes clicked on page 0, \"input:output,...\".", "list"});
     parser.addOption({"send", "Requests sent before the picture, \"(a);(b)\".", "list"});
     parser.process(app);
