@@ -70,6 +70,13 @@ std::optional<QString> completeValue(const QString &text, QLatin1String open, QL
     return Protocol::valueBetween(text, open, close);
 }
 
+QString withoutTrailingLineBreaks(QString text)
+{
+    while (!text.isEmpty() && (text.endsWith(QLatin1Char('\n')) || text.endsWith(QLatin1Char('\r'))))
+        text.chop(1);
+    return text;
+}
+
 QString withoutLineBreaks(QString text)
 {
     text.remove(QLatin1Char('\r'));
@@ -256,10 +263,6 @@ ReplyDispatcher::Flow ReplyDispatcher::runBuiltIn(Answer answer, QString &work, 
         return signalStatus(work);
     case Answer::DeviceInfo:
         deviceInfo(work, raw);
-        // The name is free text ("Main output"): later branches must not
-        // read it as their keywords.
-        if (const auto span = Protocol::findDeviceInfoAnswer(work))
-            work.remove(span->begin, span->end - span->begin);
         break;
     case Answer::ControlCardVersion:
         controlCardVersion(work);
@@ -413,46 +416,67 @@ ReplyDispatcher::Flow ReplyDispatcher::signalStatus(QString &work)
     return Flow::Continue;
 }
 
-void ReplyDispatcher::deviceInfo(const QString &work, const QString &raw)
+void ReplyDispatcher::deviceInfo(QString &work, const QString &raw)
 {
     const QLatin1String system("system");
-    // The name ends where the answer's fixed part begins and starts after an
-    // answer in front of it; a name may itself hold "system".
-    std::optional<QString> name;
-    if (const auto span = Protocol::findDeviceInfoAnswer(work)) {
-        const int fixedPart = work.lastIndexOf(system, span->end - 1);
-        name = work.mid(span->begin, fixedPart - span->begin);
+    const auto fixed = Protocol::findDeviceInfoAnswer(work);
+    int cutBegin = 0;
+    int cutEnd = 0;
+    if (!fixed) {
+        if (const auto name = Protocol::textBefore(work, system))
+            m_sink.setDeviceName(*name);
     } else {
-        name = Protocol::textBefore(work, system);
-    }
-    if (name) {
-        QString shown = *name;
-        // The received text still has the blanks of "Meeting Room"; use it
-        // when it holds the same name.
+        // The device sends the name on a line of its own: with the received
+        // text the name is that line (blanks kept, an answer in front left
+        // out, an "ok" inside the name kept); without it, all that precedes.
+        int nameBegin = 0;
+        QString shown;
         static const QRegularExpression rawFixedPart(QStringLiteral("system\\s*o(?:n|ff)"));
         const int rawAt = raw.indexOf(rawFixedPart);
         if (rawAt >= 0) {
-            if (const auto received = receivedName(raw.left(rawAt), *name))
-                shown = *received;
+            const QString before = withoutTrailingLineBreaks(raw.left(rawAt));
+            const QString line = before.mid(before.lastIndexOf(QLatin1Char('\n')) + 1).trimmed();
+            const QString compactLine = Protocol::compact(line);
+            const int begin = fixed->begin - compactLine.size();
+            if (!compactLine.isEmpty() && begin >= 0 && work.midRef(begin, compactLine.size()) == compactLine) {
+                nameBegin = begin;
+                shown = line;
+            }
+        }
+        const QString name = work.mid(nameBegin, fixed->begin - nameBegin);
+        if (shown.isEmpty()) {
+            shown = name;
+            if (rawAt >= 0) {
+                if (const auto received = receivedName(raw.left(rawAt), name))
+                    shown = *received;
+            }
         }
         m_sink.setDeviceName(shown);
+        cutBegin = nameBegin;
+        cutEnd = fixed->end;
     }
-    if (work.contains(QLatin1String("lock"))) {
-        const bool unlocked = work.contains(QLatin1String("unlock"));
+    // The state words of the fixed part, not those of a name ("Unlock Bar").
+    const QString state = fixed ? work.mid(fixed->begin, fixed->end - fixed->begin) : work;
+    if (state.contains(QLatin1String("lock"))) {
+        const bool unlocked = state.contains(QLatin1String("unlock"));
         m_sink.setKeyLockButtons(!unlocked, unlocked);
     }
-    if (work.contains(QLatin1String("systemoff"))) {
+    if (state.contains(QLatin1String("systemoff"))) {
         m_state.standby = true;
         m_sink.stopHeartbeat();
         m_sink.showDisconnectedLook();
         m_sink.setStandbyButtons(true);
         m_sink.setKeyLockButtons(false, false);
     }
-    if (work.contains(QLatin1String("systemon"))) {
+    if (state.contains(QLatin1String("systemon"))) {
         m_state.standby = false;
         m_sink.startHeartbeat(m_timings.heartbeatMs);
         m_sink.setStandbyButtons(false);
     }
+    // The name is free text ("Main output"): later branches must not read
+    // it as their keywords.
+    if (cutEnd > cutBegin)
+        work.remove(cutBegin, cutEnd - cutBegin);
 }
 
 void ReplyDispatcher::controlCardVersion(const QString &work)

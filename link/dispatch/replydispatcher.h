@@ -105,7 +105,7 @@ private:
     void systemOff();
     void systemOn();
     Flow signalStatus(QString &work);
-    void deviceInfo(const QString &work, const QString &raw);
+    void deviceInfo(QString &work, const QString &raw);
     void controlCardVersion(const QString &work);
     void boardVersions(const QString &work);
     void networkSettings(const QString &work, bool &holdHeartbeat);

@@ -453,10 +453,7 @@ std::optional<Span> findDeviceInfoAnswer(const QString &text)
     const QRegularExpressionMatch m = frame.match(text);
     if (!m.hasMatch())
         return std::nullopt;
-    // An answer in front ends with its "ok"; the name starts after it.
-    // (A negative start would search from the end: no room for "ok" there.)
-    const int previousOk = m.capturedStart() < 2 ? -1 : text.lastIndexOf(QLatin1String("ok"), m.capturedStart() - 2);
-    return Span{previousOk < 0 ? 0 : previousOk + 2, m.capturedEnd()};
+    return Span{m.capturedStart(), m.capturedEnd()};
 }
 
 QString modelText(int inputs, int outputs)

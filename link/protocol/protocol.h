@@ -238,8 +238,9 @@ struct Span
 };
 // "input<n>osd:" ... ",pos:" ... ",color:" ... ",string:" <text> ",ok".
 std::optional<Span> findSubtitleAnswer(const QString &text);
-// <name> "system" "on"|"off" "lock"|"unlock" "ok". The name has no frame of
-// its own: the span starts after the "ok" of an answer in front, else at 0.
+// The fixed part of the device-information answer, "system" "on"|"off"
+// "lock"|"unlock" "ok"; its name comes in front of it and has no frame of its
+// own (the dispatcher finds it with the received text's line breaks).
 std::optional<Span> findDeviceInfoAnswer(const QString &text);
 
 inline constexpr int MinPorts = 2;

@@ -118,12 +118,6 @@ QList<PortStatusLable *> PortStatusPage::buildCards(
 
 // ---- operator actions --------------------------------------------------------
 
-void PortStatusPage::onShown()
-{
-    if (!m_refreshedOnce)
-        refresh();
-}
-
 void PortStatusPage::on_pushButton_Refresh_port_status_clicked()
 {
     refresh();
@@ -135,7 +129,6 @@ void PortStatusPage::refresh()
     if (m_window->pollingRunning || m_refreshing)
         return;
     m_refreshing = true;
-    m_refreshedOnce = true;
     m_window->setEnabled(false);
     m_window->showWaitingOverlay(true);
 

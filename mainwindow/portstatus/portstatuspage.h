@@ -27,11 +27,8 @@ public:
     // label_Port_input_status_N / label_Port_output_status_N, N = 1..16.
     PortStatusLable *inputLabel(int input) const;
     PortStatusLable *outputLabel(int output) const;
-    bool refreshedOnce() const { return m_refreshedOnce; }
 
 public slots:
-    // The sub-page came into view: the first time, it reads the ports.
-    void onShown();
     // "(info,link)", "(get,i.res,0)", "(get,o.res,0)" with the window disabled
     // behind the waiting overlay.
     void refresh();
@@ -62,6 +59,5 @@ private:
     QList<PortStatusLable *> m_outputs;
     QList<QWidget *> m_inputFillers;
     QList<QWidget *> m_outputFillers;
-    bool m_refreshedOnce = false;
     bool m_refreshing = false;
 };

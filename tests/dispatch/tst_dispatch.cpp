@@ -130,9 +130,6 @@ void tst_Dispatch::branches_data()
     QTest::newRow("device name Main output is no routing answer")
         << "Mainoutputsystemonunlockok" << "4x4" << 0 << QList<int>{24}
         << QStringList{"name:Mainoutput"} << QStringList{"hook:30"} << true;
-    QTest::newRow("routing in front of device info keeps both apart")
-        << "out1in2okHallsystemonlockok" << "4x4" << 0 << QList<int>{24, 30}
-        << QStringList{"name:Hall", "hook:30"} << QStringList{"name:out1in2okHall"} << true;
     QTest::newRow("control card version without ok is not shown")
         << "mcuctrlv3.2" << "4x4" << 0 << QList<int>{34} << QStringList{"hostVersion:V1.0.0"}
         << QStringList{"ctrlVersion"} << true;
@@ -204,6 +201,9 @@ void tst_Dispatch::deviceNameKeepsBlanks_data()
     QTest::newRow("heartbeat answer in front")
         << "ch4x4inYYYYoutYYYYokMeetingRoomsystemonunlockok"
         << "ch4x4\r\ninYYYY\r\noutYYYY\r\nok\r\nMeeting Room\r\nsystemon\r\nunlock\r\nok\r\n" << "Meeting Room";
+    QTest::newRow("answer in front, ok inside the name")
+        << "out1in2okBookshopsystemonlockok" << "out1in2\r\nok\r\nBook shop\r\nsystemon\r\nlock\r\nok\r\n"
+        << "Book shop";
     QTest::newRow("Chinese name") << QString::fromUtf8("会议室systemonlockok")
                                   << QString::fromUtf8(" 会议室 \r\nsystemon\r\nlock\r\nok\r\n") << QString::fromUtf8("会议室");
 }

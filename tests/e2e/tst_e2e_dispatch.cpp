@@ -316,6 +316,14 @@ void tst_E2eDispatch::network()
     QCOMPARE(m_sink->count(QStringLiteral("heartbeat:5000")), 0);
     QTRY_VERIFY_WITH_TIMEOUT(m_sink->has(QStringLiteral("waiting:0")), DelayedStepMs);
     VERIFY_IN_ORDER(m_sink->calls, (QStringList { "reconnect:" + address + ",127.0.0.1", "heartbeat:5000" }));
+
+    // The module restarted on its new loopback address: follow it there and
+    // move it back for the tests after this one.
+    QTRY_COMPARE_WITH_TIMEOUT(m_sim.state().value(QStringLiteral("listen")),
+        QStringLiteral("%1:%2").arg(address).arg(m_sim.tcpPort()), DelayedStepMs);
+    QVERIFY(m_link.connectTcp(address, QString(), m_sim.tcpPort()));
+    ask(m_link, QStringLiteral("(set,netcfg,127.0.0.1,255.0.0.0,127.0.0.1)"));
+    QTRY_VERIFY_WITH_TIMEOUT(m_link.connectTcp(QStringLiteral("127.0.0.1"), QString(), m_sim.tcpPort()), DelayedStepMs);
 }
 
 void tst_E2eDispatch::factoryReset()
