@@ -22,6 +22,8 @@ public slots:
     // The sub-page came into view: "(info,dev)".
     void onShown();
     void on_pushButton_Model_saving_clicked();
+    // The device's size, type and the link it is reached by.
+    void showOverview();
 
 protected:
     void changeEvent(QEvent *event) override;

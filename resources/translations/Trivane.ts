@@ -314,7 +314,7 @@
     </message>
     <message>
         <source>锁定设备前面板按键</source>
-        <translation>Lock the device's front panel keys</translation>
+        <translation>Lock the device&apos;s front panel keys</translation>
     </message>
     <message>
         <source>按键锁定</source>
@@ -322,7 +322,7 @@
     </message>
     <message>
         <source>解锁设备前面板按键</source>
-        <translation>Unlock the device's front panel keys</translation>
+        <translation>Unlock the device&apos;s front panel keys</translation>
     </message>
     <message>
         <source>按键解锁</source>
@@ -342,11 +342,11 @@
     </message>
     <message>
         <source>清除设备的全部设置、场景和通道名称，设备重启后使用出厂IP地址。</source>
-        <translation>Clears all the device's settings, scenes and channel names; after restarting, the device uses its factory IP address.</translation>
+        <translation>Clears all the device&apos;s settings, scenes and channel names; after restarting, the device uses its factory IP address.</translation>
     </message>
     <message>
         <source>恢复出厂设置将清除设备的全部设置、场景和通道名称，是否继续？</source>
-        <translation>Restoring factory settings clears all the device's settings, scenes and channel names. Continue?</translation>
+        <translation>Restoring factory settings clears all the device&apos;s settings, scenes and channel names. Continue?</translation>
     </message>
 </context>
 <context>
@@ -816,6 +816,30 @@
         <source>最多%1个字节（一个汉字占2个字节），不能包含 ( ) , 等符号。</source>
         <translation>At most %1 bytes (a Chinese character takes 2); ( ) and , are not allowed.</translation>
     </message>
+    <message>
+        <source>设备概况</source>
+        <translation>Device overview</translation>
+    </message>
+    <message>
+        <source>矩阵规格：</source>
+        <translation>Matrix size:</translation>
+    </message>
+    <message>
+        <source>设备类型：</source>
+        <translation>Device type:</translation>
+    </message>
+    <message>
+        <source>连接：</source>
+        <translation>Connection:</translation>
+    </message>
+    <message>
+        <source>TCP %1:%2</source>
+        <translation>TCP %1:%2</translation>
+    </message>
+    <message>
+        <source>串口 %1，%2 bps</source>
+        <translation>Serial port %1, %2 bps</translation>
+    </message>
 </context>
 <context>
     <name>Modify_User</name>
@@ -888,7 +912,7 @@
     </message>
     <message>
         <source>读取设备输入端口的波特率</source>
-        <translation>Read the baud rate of the device's input port</translation>
+        <translation>Read the baud rate of the device&apos;s input port</translation>
     </message>
     <message>
         <source>查询</source>
@@ -896,7 +920,7 @@
     </message>
     <message>
         <source>将所选波特率设置到设备输入端口</source>
-        <translation>Set the selected baud rate on the device's input port</translation>
+        <translation>Set the selected baud rate on the device&apos;s input port</translation>
     </message>
     <message>
         <source>设置</source>
@@ -908,15 +932,15 @@
     </message>
     <message>
         <source>读取设备输出端口的波特率</source>
-        <translation>Read the baud rate of the device's output port</translation>
+        <translation>Read the baud rate of the device&apos;s output port</translation>
     </message>
     <message>
         <source>将所选波特率设置到设备输出端口</source>
-        <translation>Set the selected baud rate on the device's output port</translation>
+        <translation>Set the selected baud rate on the device&apos;s output port</translation>
     </message>
     <message>
         <source>串口连接时，更改输入端口波特率后软件将以新波特率重新连接。</source>
-        <translation>On a serial connection, changing the input port's baud rate makes the program reconnect at the new rate.</translation>
+        <translation>On a serial connection, changing the input port&apos;s baud rate makes the program reconnect at the new rate.</translation>
     </message>
     <message>
         <source>网络设置</source>
@@ -944,7 +968,7 @@
     </message>
     <message>
         <source>保存后设备网络模块将重启，软件随后自动以新地址重新连接。</source>
-        <translation>After saving, the device's network module restarts and the program reconnects to the new address.</translation>
+        <translation>After saving, the device&apos;s network module restarts and the program reconnects to the new address.</translation>
     </message>
     <message>
         <source>输入波特率设置成功！</source>

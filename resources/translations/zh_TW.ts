@@ -816,6 +816,30 @@
         <source>最多%1个字节（一个汉字占2个字节），不能包含 ( ) , 等符号。</source>
         <translation>最多%1個位元組（一個漢字佔2個位元組），不能包含 ( ) , 等符號。</translation>
     </message>
+    <message>
+        <source>设备概况</source>
+        <translation>設備概況</translation>
+    </message>
+    <message>
+        <source>矩阵规格：</source>
+        <translation>矩陣規格：</translation>
+    </message>
+    <message>
+        <source>设备类型：</source>
+        <translation>設備類型：</translation>
+    </message>
+    <message>
+        <source>连接：</source>
+        <translation>連接：</translation>
+    </message>
+    <message>
+        <source>TCP %1:%2</source>
+        <translation>TCP %1:%2</translation>
+    </message>
+    <message>
+        <source>串口 %1，%2 bps</source>
+        <translation>串口 %1，%2 bps</translation>
+    </message>
 </context>
 <context>
     <name>Modify_User</name>
