@@ -6,7 +6,6 @@
 #include <QStringList>
 
 #include <algorithm>
-#include <optional>
 
 namespace {
 
@@ -15,8 +14,9 @@ constexpr int MaxOctet = 255;
 constexpr int Ipv4Bits = 32;
 constexpr int UnknownPrefixFallback = 24;
 
-// Plain decimal numbers: "010" is ten, as the address checks accept it.
-std::optional<quint32> parseIpv4(const QString &text)
+} // namespace
+
+std::optional<quint32> LocalAddress::ipv4Value(const QString &text)
 {
     const QStringList parts = text.trimmed().split(QLatin1Char('.'));
     if (parts.size() != Ipv4Octets)
@@ -31,8 +31,6 @@ std::optional<quint32> parseIpv4(const QString &text)
     }
     return value;
 }
-
-} // namespace
 
 QList<LocalAddress> LocalAddress::current()
 {
@@ -55,8 +53,8 @@ QList<LocalAddress> LocalAddress::current()
 
 bool LocalAddress::sameNetwork(const QString &ip, const LocalAddress &local)
 {
-    const auto device = parseIpv4(ip);
-    const auto own = parseIpv4(local.address);
+    const auto device = ipv4Value(ip);
+    const auto own = ipv4Value(local.address);
     if (!device || !own)
         return false;
     const int prefix

@@ -17,7 +17,6 @@ namespace {
 
 constexpr int Ipv4Octets = 4;
 constexpr int ThirdOctet = 2;
-constexpr int MaxOctet = 255;
 constexpr int Ipv4Bits = 32;
 
 // Keys of the settings files the dispatcher writes.
@@ -29,22 +28,6 @@ const QString ModuleMacKey = QStringLiteral("TCP_information/ModeMac");
 
 constexpr int TcpLink = 1;
 constexpr int SerialLink = 2;
-
-std::optional<quint32> parseIpv4(const QString &text)
-{
-    const QStringList parts = text.split(QLatin1Char('.'));
-    if (parts.size() != Ipv4Octets)
-        return std::nullopt;
-    quint32 value = 0;
-    for (const QString &part : parts) {
-        bool ok = false;
-        const int octet = part.toInt(&ok, 10);
-        if (!ok || part.isEmpty() || octet < 0 || octet > MaxOctet)
-            return std::nullopt;
-        value = (value << 8) | static_cast<quint32>(octet);
-    }
-    return value;
-}
 
 QString upperV(QString version)
 {
@@ -149,11 +132,11 @@ bool ReplyDispatcher::hasBranchHandler(Answer answer) const
 
 QString ReplyDispatcher::chooseLocalAddress(const QString &deviceIp, const QList<LocalAddress> &candidates)
 {
-    const auto device = parseIpv4(deviceIp);
+    const auto device = LocalAddress::ipv4Value(deviceIp);
     if (!device)
         return QString();
     for (const LocalAddress &local : candidates) {
-        const auto address = parseIpv4(local.address);
+        const auto address = LocalAddress::ipv4Value(local.address);
         if (!address || local.prefixLength < 1 || local.prefixLength > Ipv4Bits)
             continue;
         const quint32 mask = local.prefixLength == Ipv4Bits ? 0xffffffffu : ~(0xffffffffu >> local.prefixLength);
@@ -519,7 +502,7 @@ void ReplyDispatcher::networkSettings(const QString &work, bool &holdHeartbeat)
 
     if (!m_sink.netcfgSetting())
         return;
-    const auto parsed = parseIpv4(fields.address.value_or(QString()));
+    const auto parsed = LocalAddress::ipv4Value(fields.address.value_or(QString()));
     if (!parsed) {
         qWarning().noquote() << "network change confirmed with an unusable address:"
                              << LogPreview::cut(fields.address.value_or(QString()));
