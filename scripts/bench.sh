@@ -18,3 +18,4 @@ echo "== switching page: click to painted tile, entering the page"
 ./build-bench/bench/switching/bench_switching
 echo "== output page and port cards: reading, choosing, refreshing"
 ./build-bench/bench/output/bench_output
+cmake --build build-bench -j "$(nproc)" --target bench_system && echo "== system settings and subtitles: dispatcher cuts, subtitle dialog, network sub-page" && ./build-bench/bench/system/bench_system
