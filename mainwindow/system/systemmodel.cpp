@@ -2,8 +2,6 @@
 
 #include "link/protocol/protocol.h"
 
-#include <QTextCodec>
-
 namespace {
 
 const QLatin1String InBaudKeyword("inbaudrate");
@@ -12,16 +10,6 @@ const QLatin1String OkKeyword("ok");
 const QLatin1String AddressKeyword("ip");
 const QLatin1String MaskKeyword("mask");
 const QLatin1String GatewayKeyword("gateway");
-
-// The codec the sender writes requests with: what it cannot carry the
-// device receives as "?".
-constexpr char WireCodec[] = "GB2312";
-
-QTextCodec *wireCodec()
-{
-    static QTextCodec *const codec = QTextCodec::codecForName(WireCodec);
-    return codec;
-}
 
 // Closes a request or separates its arguments; a name holding one of them
 // would end the rename and make the rest a request of its own.
@@ -103,8 +91,7 @@ NameCheck checkDeviceName(const QString &name)
     }
     if (!Protocol::isGb2312Text(trimmed))
         return NameCheck::NotEncodable;
-    QTextCodec *codec = wireCodec();
-    if (!codec || codec->fromUnicode(trimmed).size() > MaxDeviceNameBytes)
+    if (Protocol::encode(trimmed).size() > MaxDeviceNameBytes)
         return NameCheck::TooLong;
     return NameCheck::Ok;
 }
