@@ -1,18 +1,23 @@
 #include "mainwindow/edid/edidpage.h"
 
 #include "app/commonlyused.h"
+#include "app/settingscatalogue.h"
 #include "link/dispatch/replydispatcher.h"
 #include "link/protocol/protocol.h"
+#include "link/transfer/transferfile.h"
 #include "mainwindow/mainwindow.h"
 #include "mainwindow/naming/buttontext.h"
 #include "mainwindow/naming/namestore.h"
 #include "mainwindow/switching/switchingmodel.h"
+#include "mainwindow/system/firmwarepage.h"
+#include "mainwindow/transfer/transferrunner.h"
 #include "ui_edidpage.h"
 #include "widgets/edidlineedit.h"
 #include "widgets/my_toolbutton.h"
 
 #include <QCheckBox>
 #include <QDebug>
+#include <QDir>
 #include <QEvent>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -81,6 +86,15 @@ EdidPage::EdidPage(MainWindow *window, NameStore *names, QWidget *parent)
     connectWindow();
     registerBranches();
     Route_selection_EDID_currentTextChanged(CommonlyUsed::deviceType);
+
+    showTransfer(false);
+    // A long path, chosen or typed, reads in full on the field's tooltip.
+    connect(ui->lineEdit_Load_EDID_File, &QLineEdit::textChanged, ui->lineEdit_Load_EDID_File,
+        &QLineEdit::setToolTip);
+    connect(ui->pushButton_EDID_UploadView, &QPushButton::clicked, this, [this] { showUploadView(true); });
+    connect(ui->pushButton_EDID_Back, &QPushButton::clicked, this, [this] { showUploadView(false); });
+    connectRunner();
+    showUploadView(false);
 }
 
 EdidPage::~EdidPage()
@@ -444,6 +458,7 @@ void EdidPage::showCaptions()
     m_cellWidth = widest;
     layoutOptions();
     fitColumns();
+    showUploadSlotNames();
 }
 
 void EdidPage::storeSlotName(int slot)
@@ -462,6 +477,7 @@ void EdidPage::storeSlotName(int slot)
     field->setText(slotCaption(slot));
     field->setToolTip(field->text());
     field->setCursorPosition(0);
+    showUploadSlotNames();
 }
 
 // ---- names and link state ----------------------------------------------------
@@ -501,6 +517,158 @@ void EdidPage::showLinkLost()
         button->setSignalConnected(false);
 }
 
+// ---- upload view -------------------------------------------------------------
+
+void EdidPage::showUploadView(bool upload)
+{
+    ui->stackedWidget_EDID_Set->setCurrentWidget(upload ? ui->page_EDID_2 : ui->page_EDID_1);
+}
+
+void EdidPage::setEdidFile(const QString &path)
+{
+    ui->lineEdit_Load_EDID_File->setText(QDir::toNativeSeparators(path));
+}
+
+void EdidPage::on_pushButton_Load_EDID_File_clicked()
+{
+    const QString path
+        = FirmwarePage::chooseUpgradeFile(this, m_window, SettingsCatalogue::Keys::EdidUpgradeFilePath);
+    if (!path.isEmpty())
+        setEdidFile(path);
+}
+
+void EdidPage::on_checkBox_EDID1_clicked()
+{
+    chooseUploadSlot(1);
+}
+
+void EdidPage::on_checkBox_EDID2_clicked()
+{
+    chooseUploadSlot(2);
+}
+
+void EdidPage::on_checkBox_EDID3_clicked()
+{
+    chooseUploadSlot(3);
+}
+
+void EdidPage::on_checkBox_EDID4_clicked()
+{
+    chooseUploadSlot(4);
+}
+
+void EdidPage::on_pushButton_upload_clicked()
+{
+    const QString failure = QString::fromLatin1(Protocol::FailureStyle);
+    if (m_window->transferRunning) {
+        m_window->showToast(tr("当前有升级包在下发！"), failure);
+        return;
+    }
+    QString slot;
+    for (int n = 1; n <= Edid::UserSlots && slot.isEmpty(); ++n) {
+        if (uploadSlotBox(n)->isChecked())
+            slot = QString::number(n);
+    }
+    if (slot.isEmpty()) {
+        m_window->showToast(tr("请勾选EDID类型！"), failure);
+        return;
+    }
+    // The field's path counts whether it was chosen, typed or dropped.
+    const FileTransfer::FileRead read = FileTransfer::readFile(ui->lineEdit_Load_EDID_File->text().trimmed());
+    if (read.problem != FileTransfer::Problem::None) {
+        m_window->showToast(TransferRunner::problemText(read.problem, TransferRunner::Kind::Edid), failure);
+        if (read.problem == FileTransfer::Problem::Missing || read.problem == FileTransfer::Problem::Empty)
+            ui->lineEdit_Load_EDID_File->setFocus();
+        return;
+    }
+    TransferRunner::lockButton(ui->pushButton_upload);
+    connectRunner();
+    TransferRunner *runner = m_window->transferRunner();
+    if (!runner) {
+        qWarning() << "EDID file not announced: no transfer runner";
+        return;
+    }
+    m_uploadSlot = slot;
+    runner->armEdid(read.bytes, slot);
+    m_window->sendData(QString::fromLatin1(Protocol::Command::UpdateEdid).arg(slot));
+}
+
+QCheckBox *EdidPage::uploadSlotBox(int slot) const
+{
+    switch (slot) {
+    case 1:
+        return ui->checkBox_EDID1;
+    case 2:
+        return ui->checkBox_EDID2;
+    case 3:
+        return ui->checkBox_EDID3;
+    case 4:
+        return ui->checkBox_EDID4;
+    default:
+        return nullptr;
+    }
+}
+
+void EdidPage::chooseUploadSlot(int slot)
+{
+    // As with the profiles: clicking the chosen slot again keeps it chosen.
+    for (int n = 1; n <= Edid::UserSlots; ++n)
+        uploadSlotBox(n)->setChecked(n == slot);
+}
+
+void EdidPage::showUploadSlotNames()
+{
+    // The boxes keep their fixed texts; the name the operator gave a slot on
+    // the profile view tells which one is meant.
+    for (int slot = 1; slot <= Edid::UserSlots; ++slot)
+        uploadSlotBox(slot)->setToolTip(slotCaption(slot));
+}
+
+void EdidPage::connectRunner()
+{
+    TransferRunner *runner = m_window->transferRunner();
+    if (!runner || runner == m_runner)
+        return;
+    m_runner = runner;
+    connect(runner, &TransferRunner::Send_TransferShown, this, [this](TransferRunner::Kind kind, bool visible) {
+        if (kind == TransferRunner::Kind::Edid)
+            showTransfer(visible);
+    });
+    connect(runner, &TransferRunner::Send_TransferProgress, this, [this](TransferRunner::Kind kind, int percent) {
+        if (kind == TransferRunner::Kind::Edid)
+            showProgress(percent);
+    });
+    connect(runner, &TransferRunner::Send_TransferFinished, this, [this](TransferRunner::Kind kind, bool) {
+        if (kind == TransferRunner::Kind::Edid)
+            setUploadChoiceEnabled(true);
+    });
+}
+
+void EdidPage::showTransfer(bool visible)
+{
+    setUploadChoiceEnabled(!visible);
+    showProgress(0);
+    ui->label_EDID_upgrade->setVisible(visible);
+    ui->progressBar_EDID_Upgrade->setVisible(visible);
+}
+
+void EdidPage::showProgress(int percent)
+{
+    m_percent = qBound(0, percent, 100);
+    ui->progressBar_EDID_Upgrade->setValue(m_percent);
+    ui->label_EDID_upgrade->setText(
+        tr("正在上传EDID%1，请勿断开设备… %2%").arg(m_uploadSlot, QString::number(m_percent)));
+}
+
+void EdidPage::setUploadChoiceEnabled(bool enabled)
+{
+    // The file and slot of a running upload are already on their way.
+    for (int slot = 1; slot <= Edid::UserSlots; ++slot)
+        uploadSlotBox(slot)->setEnabled(enabled);
+    ui->lineEdit_Load_EDID_File->setEnabled(enabled);
+    ui->pushButton_Load_EDID_File->setEnabled(enabled);
+}
+
 // ---- events ------------------------------------------------------------------
 
 bool EdidPage::eventFilter(QObject *watched, QEvent *event)
@@ -527,6 +695,7 @@ void EdidPage::changeEvent(QEvent *event)
     if (event->type() == QEvent::LanguageChange) {
         ui->retranslateUi(this);
         showCaptions();
+        showProgress(m_percent);
     } else if (event->type() == QEvent::StyleChange || event->type() == QEvent::FontChange) {
         // The window's style sheet arrives after the page is built: the
         // captions are measured again in its font.

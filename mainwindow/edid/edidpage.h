@@ -14,6 +14,7 @@ class NameStore;
 class QCheckBox;
 class QGridLayout;
 class QLineEdit;
+class TransferRunner;
 class my_ToolButton;
 
 namespace Ui {
@@ -23,7 +24,8 @@ class EdidPage;
 // Page 5: the input buttons, the 28 EDID profiles as exclusive option boxes
 // with their captions (four user slots named by the operator), and the set
 // button. Choosing an input reads its profile; setting waits for the device
-// to confirm exactly what was sent.
+// to confirm exactly what was sent. A second view (`page_EDID_2`) uploads an
+// EDID file into one of the four user slots.
 class EdidPage final : public QWidget
 {
     Q_OBJECT
@@ -44,6 +46,18 @@ public slots:
     void CheckBox_Single_choice();
     // Shows the input buttons (and the "copy output" profiles) of a matrix size.
     void Route_selection_EDID_currentTextChanged(const QString &model);
+
+    void on_pushButton_Load_EDID_File_clicked();
+    void on_pushButton_upload_clicked();
+    // The four upload slots are exclusive.
+    void on_checkBox_EDID1_clicked();
+    void on_checkBox_EDID2_clicked();
+    void on_checkBox_EDID3_clicked();
+    void on_checkBox_EDID4_clicked();
+    // A chosen or dropped EDID file.
+    void setEdidFile(const QString &path);
+    // The upload view (true) or the profile view (false).
+    void showUploadView(bool upload);
 
 public:
     // Options per row in every group (the same in each, so the groups'
@@ -83,6 +97,17 @@ private:
     void showPortStatus(const QVector<bool> &inputs);
     void showLinkLost();
 
+    // ---- upload view
+    QCheckBox *uploadSlotBox(int slot) const;
+    // Checks upload slot `slot` (1..4) alone.
+    void chooseUploadSlot(int slot);
+    // The operator's slot names on the upload boxes.
+    void showUploadSlotNames();
+    void connectRunner();
+    void showTransfer(bool visible);
+    void showProgress(int percent);
+    void setUploadChoiceEnabled(bool enabled);
+
     Ui::EdidPage *ui = nullptr;
     MainWindow *m_window = nullptr;
     NameStore *m_names = nullptr;
@@ -101,4 +126,7 @@ private:
     int m_outputs = 16; // copies shown
     int m_columns = MaxOptionColumns;
     int m_cellWidth = 0; // widest option, the width of every column
+    TransferRunner *m_runner = nullptr; // connected to this one
+    QString m_uploadSlot;                // of the upload last announced
+    int m_percent = 0;
 };

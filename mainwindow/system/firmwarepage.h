@@ -3,6 +3,11 @@
 #include <QWidget>
 
 class MainWindow;
+class TransferRunner;
+
+namespace SettingsCatalogue {
+struct Key;
+}
 
 namespace Ui {
 class FirmwarePage;
@@ -20,6 +25,11 @@ public:
     explicit FirmwarePage(MainWindow *window, QWidget *parent = nullptr);
     ~FirmwarePage() override;
 
+    // The file dialog of both transfers: opens in the folder of the path
+    // stored under `key`, stores the chosen path there and returns it; tells
+    // the operator and returns an empty path when nothing was chosen.
+    static QString chooseUpgradeFile(QWidget *parent, MainWindow *window, const SettingsCatalogue::Key &key);
+
 public slots:
     void on_pushButton_browse_clicked();
     void on_radioButton_MCU_clicked(bool checked);
@@ -35,14 +45,20 @@ protected:
 
 private:
     void fillTargets();
+    // The runner's reports reach the page from its first transfer on.
+    void connectRunner();
+    void showTransfer(bool visible);
+    void showProgress(int percent);
     // Progress label and bar hidden, bar at 0.
     void showTransferIdle();
-    // The transfer is not built yet: the start button says so instead of
-    // doing nothing.
-    void showTransferUnavailable();
-    QString transferUnavailableText() const;
+    // Nothing about the file or the target changes while its transfer runs.
+    void setChoiceEnabled(bool enabled);
+    void showFailure(const QString &text);
 
     MainWindow *m_window;
     Ui::FirmwarePage *ui;
     QString m_model; // the targets are offered for this model
+    TransferRunner *m_runner = nullptr; // connected to this one
+    bool m_transferShown = false;
+    int m_percent = 0;
 };

@@ -22,4 +22,17 @@ QByteArray error()
     return Error.toLatin1() + LineEnd;
 }
 
+QByteArray packetAccepted(int packet)
+{
+    static const QByteArray head
+        = PacketAccepted.left(PacketAccepted.indexOf(QLatin1String("%1"))).toLatin1();
+    static const QByteArray tail = LineEnd + Ok.toLatin1() + LineEnd;
+    QByteArray out;
+    out.reserve(head.size() + 11 + tail.size());
+    out += head;
+    out += QByteArray::number(packet);
+    out += tail;
+    return out;
+}
+
 } // namespace SimAnswers

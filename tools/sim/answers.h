@@ -76,6 +76,8 @@ inline const QString ReadyForEdid = QStringLiteral("pleasesendedidfile");
 inline const QString PacketAccepted = QStringLiteral("pack%1");
 // Ends in "ok" itself.
 inline const QString EdidStored = QStringLiteral("edid%1updatedok");
+// The same confirmation as two lines: this one, then the "ok" line.
+inline const QString EdidUpdated = QStringLiteral("edid%1updated");
 // One line ending in ",ok": the subtitle settings of a port.
 inline const QString Subtitle = QStringLiteral("input%1osd:%2,pos:%3,color:%4,string:");
 inline const QString SubtitleEnd = QStringLiteral(",ok");
@@ -105,5 +107,8 @@ QByteArray lines(const QStringList &textLines);
 QByteArray linesOk(const QStringList &textLines);
 // A malformed or refused request.
 QByteArray error();
+// "pack<n>" and the ok line, built without text conversion: it answers every
+// firmware packet.
+QByteArray packetAccepted(int packet);
 
 } // namespace SimAnswers

@@ -17,13 +17,15 @@ namespace {
 constexpr int MaxFaultMs = 60000;
 constexpr int MaxFloodRate = 100 * 1024 * 1024;
 constexpr int MaxBigReplyBytes = 64 * 1024 * 1024;
+// The largest packet number a fault may name (a 64 MiB image).
+constexpr int MaxFaultPacket = 65536;
 
 // A count from 1 to `max`.
-bool byteCount(const QString &word, int max, int *bytes)
+bool countUpTo(const QString &word, int max, int *count)
 {
     bool ok = false;
-    *bytes = word.toInt(&ok);
-    return ok && *bytes > 0 && *bytes <= max;
+    *count = word.toInt(&ok);
+    return ok && *count > 0 && *count <= max;
 }
 
 // A whole decimal number, nothing else.
@@ -270,7 +272,7 @@ QString SimControl::fault(const QStringList &words)
         int rate = 0;
         if (value == QLatin1String("off"))
             m_server->setFlood(0);
-        else if (byteCount(value, MaxFloodRate, &rate))
+        else if (countUpTo(value, MaxFloodRate, &rate))
             m_server->setFlood(rate);
         else
             return QStringLiteral("fault flood <bytes per second> | off");
@@ -280,10 +282,40 @@ QString SimControl::fault(const QStringList &words)
         int bytes = 0;
         if (value == QLatin1String("off"))
             f.bigReplyBytes = 0;
-        else if (byteCount(value, MaxBigReplyBytes, &bytes))
+        else if (countUpTo(value, MaxBigReplyBytes, &bytes))
             f.bigReplyBytes = bytes;
         else
             return QStringLiteral("fault bigreply <bytes> | off");
+        return {};
+    }
+    if (kind == QLatin1String("packetdelay") || kind == QLatin1String("reboot")) {
+        int &target = kind == QLatin1String("reboot") ? f.rebootMs : f.packetDelayMs;
+        if (value == QLatin1String("off"))
+            target = 0;
+        else if (milliseconds(value, &ms))
+            target = ms;
+        else
+            return QStringLiteral("fault %1 <ms> | off").arg(kind);
+        return {};
+    }
+    if (kind == QLatin1String("ackdrop") || kind == QLatin1String("packerr")
+        || kind == QLatin1String("dropafter") || kind == QLatin1String("edidslot")) {
+        int &target = kind == QLatin1String("ackdrop") ? f.ackDrop
+            : kind == QLatin1String("packerr")         ? f.packErr
+            : kind == QLatin1String("dropafter")       ? f.dropAfter
+                                                       : f.edidSlot;
+        const int max = kind == QLatin1String("edidslot") ? SimDevice::CustomEdidSlots : MaxFaultPacket;
+        int number = 0;
+        if (value == QLatin1String("off"))
+            target = 0;
+        else if (countUpTo(value, max, &number))
+            target = number;
+        else
+            return QStringLiteral("fault %1 <1..%2> | off").arg(kind).arg(max);
+        return {};
+    }
+    if (kind == QLatin1String("edidsplit") && onOff(value, &on)) {
+        f.edidSplit = on;
         return {};
     }
     if (kind == QLatin1String("clear")) {
@@ -317,6 +349,12 @@ QString SimControl::set(const QStringList &words, const QString &line)
             : QStringLiteral("bad status");
     if (what == QLatin1String("baud"))
         return m_device->setBaud(value.toInt()) ? QString() : QStringLiteral("bad rate");
+    if (what == QLatin1String("receivetimeout")) {
+        int ms = 0;
+        if (!integer(value, &ms) || !m_device->setReceiveTimeout(ms))
+            return QStringLiteral("set receivetimeout <1..%1 ms>").arg(SimDevice::MaxReceiveTimeoutMs);
+        return {};
+    }
     if (what == QLatin1String("netcfg"))
         return m_device->setNetwork(value, words.value(3), words.value(4)) ? QString()
                                                                            : QStringLiteral("bad address");

@@ -49,6 +49,27 @@ QString joinNumbers(const QVector<int> &values)
     return parts.join(QLatin1Char(','));
 }
 
+// How state names the outcome of a file; a file still arriving is incomplete.
+const char *resultName(SimDevice::PayloadResult result)
+{
+    switch (result) {
+    case SimDevice::PayloadResult::Ok:
+        return "ok";
+    case SimDevice::PayloadResult::Bad:
+        return "bad";
+    case SimDevice::PayloadResult::Err:
+        return "err";
+    case SimDevice::PayloadResult::Dropped:
+        return "dropped";
+    case SimDevice::PayloadResult::Timeout:
+        return "timeout";
+    case SimDevice::PayloadResult::Pending:
+    case SimDevice::PayloadResult::Incomplete:
+        break;
+    }
+    return "incomplete";
+}
+
 QTextCodec *wireCodec()
 {
     static QTextCodec *codec = QTextCodec::codecForName("GB2312");
@@ -588,18 +609,68 @@ void SimDevice::pollTick()
 
 void SimDevice::firmwareReceived(qint64 payloadBytes, bool checkOk)
 {
-    m_lastTransfer = QStringLiteral("%1,%2,%3")
-                         .arg(m_lastUpdate)
-                         .arg(payloadBytes)
-                         .arg(checkOk ? QStringLiteral("ok") : QStringLiteral("bad"));
+    m_checkCode = checkOk ? QStringLiteral("ok") : QStringLiteral("bad");
+    m_lastTransfer = QStringLiteral("%1,%2,%3").arg(m_lastUpdate).arg(payloadBytes).arg(m_checkCode);
 }
 
-QByteArray SimDevice::edidReceived(const QByteArray &data)
+int SimDevice::edidReceived(const QByteArray &data)
 {
     const int slot = m_edidSlotPending;
     m_customEdid[slot] = data;
     m_lastTransfer = QStringLiteral("edid,%1,%2").arg(slot).arg(data.size());
-    return A::lines({ A::EdidStored.arg(slot) });
+    return slot;
+}
+
+bool SimDevice::setReceiveTimeout(int ms)
+{
+    if (ms <= 0 || ms > MaxReceiveTimeoutMs)
+        return false;
+    m_receiveTimeoutMs = ms;
+    return true;
+}
+
+SimDevice::PayloadPtr SimDevice::beginPayload(Transfer transfer, const QString &kind, int target)
+{
+    auto payload = std::make_shared<Payload>();
+    payload->transfer = transfer;
+    payload->kind = kind;
+    payload->target = target;
+    if (m_payloads.size() >= MaxPayloadRecords)
+        m_payloads.removeFirst();
+    m_payloads << payload;
+    return payload;
+}
+
+QStringList SimDevice::transferStateLines() const
+{
+    QString receiving = QStringLiteral("none");
+    for (auto it = m_payloads.crbegin(); it != m_payloads.crend(); ++it) {
+        if ((*it)->receiving) {
+            receiving
+                = (*it)->transfer == Transfer::Edid ? QStringLiteral("edid") : QStringLiteral("firmware");
+            break;
+        }
+    }
+    QStringList out { QStringLiteral("receiving=%1").arg(receiving),
+        QStringLiteral("checkcode=%1").arg(m_checkCode),
+        QStringLiteral("payloads=%1").arg(m_payloads.size()) };
+    for (int i = 0; i < m_payloads.size(); ++i) {
+        const Payload &p = *m_payloads[i];
+        out << QStringLiteral("payload%1=%2,%3,%4,%5,%6")
+                   .arg(i + 1)
+                   .arg(p.kind)
+                   .arg(p.target)
+                   .arg(p.bytes)
+                   .arg(QString::fromLatin1(p.hash.result().toHex()))
+                   .arg(QLatin1String(resultName(p.result)));
+    }
+    for (auto it = m_customEdid.cbegin(); it != m_customEdid.cend(); ++it)
+        out << QStringLiteral("edidslot%1=%2,%3")
+                   .arg(it.key())
+                   .arg(it->size())
+                   .arg(QString::fromLatin1(QCryptographicHash::hash(*it, QCryptographicHash::Sha1).toHex()));
+    out << QStringLiteral("rebooting=%1").arg(rebooting() ? 1 : 0);
+    return out;
 }
 
 SimDevice::Outcome SimDevice::handle(const QByteArray &request)
@@ -991,13 +1062,16 @@ SimDevice::Outcome SimDevice::handle(const QByteArray &request)
             if (!slot)
                 return { err };
             m_edidSlotPending = *slot;
-            return { A::linesOk({ A::ReadyForEdid }), Transfer::Edid };
+            return { A::linesOk({ A::ReadyForEdid }), Transfer::Edid,
+                beginPayload(Transfer::Edid, QStringLiteral("edid"), *slot) };
         }
         const auto target = arg(2, 1, MaxPorts);
         if ((what != "mcu" && what != "fpga") || !target || !validUpdateTarget(what == "mcu", *target))
             return { err };
         m_lastUpdate = QStringLiteral("%1,%2").arg(QString::fromLatin1(what)).arg(*target);
-        return { A::linesOk({ A::ReadyForFirmware }), Transfer::Firmware };
+        m_checkCode = QStringLiteral("none");
+        return { A::linesOk({ A::ReadyForFirmware }), Transfer::Firmware,
+            beginPayload(Transfer::Firmware, QString::fromLatin1(what), *target) };
     }
     if (is("get", "osd", 3)) {
         const auto port = arg(2, 1, m_inputs);
@@ -1041,7 +1115,7 @@ QStringList SimDevice::stateLines() const
             s += b ? QLatin1Char('1') : QLatin1Char('0');
         return s;
     };
-    return {
+    QStringList lines {
         QStringLiteral("model=%1").arg(m_model),
         QStringLiteral("type=%1").arg(m_type),
         QStringLiteral("route=%1").arg(joinNumbers(m_route)),
@@ -1076,4 +1150,5 @@ QStringList SimDevice::stateLines() const
         QStringLiteral("versions=%1,%2,%3").arg(m_versionControl, m_versionReceiver, m_versionTransmitter),
         QStringLiteral("lasttransfer=%1").arg(m_lastTransfer),
     };
+    return lines + transferStateLines();
 }

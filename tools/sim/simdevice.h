@@ -1,6 +1,9 @@
 #pragma once
 
 #include <QByteArray>
+#include <QCryptographicHash>
+#include <QDeadlineTimer>
+#include <QList>
 #include <QMap>
 #include <QObject>
 #include <QString>
@@ -9,6 +12,7 @@
 #include <QVector>
 
 #include <limits>
+#include <memory>
 
 // The matrix switcher itself: its state and the answer to every request of the
 // command vocabulary. Transports (TCP, pty) hand it complete requests "(...)"
@@ -40,13 +44,35 @@ public:
     static constexpr int MaxPanelPollSeconds = std::numeric_limits<int>::max() / 1000;
     static constexpr int MaxResolutionText = 32;
     static constexpr char DefaultFactoryIp[] = "192.168.0.178";
+    // A receive mode ends after this long without file bytes.
+    static constexpr int DefaultReceiveTimeoutMs = 10000;
+    static constexpr int MaxReceiveTimeoutMs = 600000;
+    // State lists the most recent files only.
+    static constexpr int MaxPayloadRecords = 1000;
 
     enum class Transfer { None, Firmware, Edid };
+    enum class PayloadResult { Pending, Ok, Bad, Err, Dropped, Timeout, Incomplete };
+
+    // One file received after an update announcement. The link that takes the
+    // data fills it in place, hashing as the packets come, so that state can
+    // report it also while it is still arriving.
+    struct Payload
+    {
+        Transfer transfer = Transfer::None;
+        QString kind; // mcu, fpga or edid
+        int target = 0; // the target, or the EDID slot
+        qint64 bytes = 0; // taken so far, the check code not included
+        QCryptographicHash hash { QCryptographicHash::Sha1 };
+        PayloadResult result = PayloadResult::Pending;
+        bool receiving = true; // the receive mode is still on
+    };
+    using PayloadPtr = std::shared_ptr<Payload>;
 
     struct Outcome
     {
         QByteArray answer;
         Transfer transfer = Transfer::None;
+        PayloadPtr payload = nullptr; // the file announced, when transfer is not None
     };
 
     explicit SimDevice(QObject *parent = nullptr);
@@ -63,8 +89,15 @@ public:
     Outcome handle(const QByteArray &request);
     // Result of a firmware transfer after its check code (true: accepted).
     void firmwareReceived(qint64 payloadBytes, bool checkOk);
-    // An EDID file collected after "(update,edid,n)"; returns the confirmation.
-    QByteArray edidReceived(const QByteArray &data);
+    // Stores an EDID file collected after "(update,edid,n)"; returns its slot.
+    int edidReceived(const QByteArray &data);
+
+    // After a firmware update the device restarts: requests are ignored
+    // until ms have passed.
+    void startReboot(int ms) { m_reboot = QDeadlineTimer(ms, Qt::PreciseTimer); }
+    bool rebooting() const { return !m_reboot.hasExpired(); }
+    int receiveTimeoutMs() const { return m_receiveTimeoutMs; }
+    bool setReceiveTimeout(int ms);
 
     int inBaud() const { return m_inBaud; }
     QString ip() const { return m_ip; }
@@ -148,6 +181,8 @@ private:
     QByteArray subtitle(int port) const;
     QByteArray sceneState(int scene) const;
     QByteArray pollingList() const;
+    PayloadPtr beginPayload(Transfer transfer, const QString &kind, int target);
+    QStringList transferStateLines() const;
     bool validUpdateTarget(bool mcu, int target) const;
     void applyScene(int scene);
     QByteArray route(int input, const QVector<int> &outputs);
@@ -203,4 +238,8 @@ private:
     QString m_versionTransmitter = QStringLiteral("v2.0.3");
     QString m_lastUpdate;
     QString m_lastTransfer;
+    QString m_checkCode = QStringLiteral("none");
+    QList<PayloadPtr> m_payloads;
+    QDeadlineTimer m_reboot;
+    int m_receiveTimeoutMs = DefaultReceiveTimeoutMs;
 };

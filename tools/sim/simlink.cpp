@@ -19,6 +19,7 @@ namespace {
 
 constexpr char TrailerMagic[] = "ZQLD";
 constexpr int ReadChunkBytes = 4096;
+constexpr qint64 UsPerMs = 1000;
 
 // One line of letters and digits: never "ok", never a line break, so the
 // answer behind it still ends the way the program expects.
@@ -90,7 +91,7 @@ SimLink::SimLink(SimDevice *device, SimFaults *faults, QObject *parent)
     , m_device(device)
     , m_faults(faults)
 {
-    for (QTimer *t : { &m_junkTimer, &m_fileQuietTimer, &m_transferTimer, &m_outTimer }) {
+    for (QTimer *t : { &m_junkTimer, &m_fileQuietTimer, &m_receiveTimer, &m_outTimer }) {
         t->setSingleShot(true);
         t->setTimerType(Qt::PreciseTimer);
     }
@@ -101,22 +102,43 @@ SimLink::SimLink(SimDevice *device, SimFaults *faults, QObject *parent)
         }
     });
     connect(&m_fileQuietTimer, &QTimer::timeout, this, &SimLink::fileQuiet);
-    connect(&m_transferTimer, &QTimer::timeout, this, [this] {
-        qInfo() << "transfer abandoned after" << m_fileBytes << "bytes";
-        endTransfer();
-    });
+    connect(&m_receiveTimer, &QTimer::timeout, this, &SimLink::receiveTimerFired);
     connect(&m_outTimer, &QTimer::timeout, this, &SimLink::pump);
 }
 
-void SimLink::feed(const QByteArray &bytes)
+SimLink::~SimLink()
 {
-    if (m_faults->silence)
+    abandonTransfer(SimDevice::PayloadResult::Incomplete);
+}
+
+bool SimLink::heartbeatShaped(const QByteArray &chunk)
+{
+    const int size = chunk.size();
+    if (size < 2 || size > MaxHeartbeatBytes || chunk[0] != '(' || chunk[size - 1] != ')')
+        return false;
+    for (int i = 1; i < size - 1; ++i) {
+        const char c = chunk[i];
+        if (c < ' ' || c > '~' || c == '(' || c == ')')
+            return false;
+    }
+    return true;
+}
+
+void SimLink::feed(const QByteArray &bytes, bool heartbeat)
+{
+    if (m_faults->silence || m_inputStopped)
         return;
+    if (m_transfer != SimDevice::Transfer::None) {
+        receiveFile(bytes, heartbeat);
+        return;
+    }
+    // A restarting device hears nothing.
+    if (m_device->rebooting()) {
+        m_in.clear();
+        return;
+    }
     m_in += bytes;
-    if (m_transfer != SimDevice::Transfer::None)
-        processFile();
-    else
-        process();
+    process();
 }
 
 void SimLink::process()
@@ -162,7 +184,11 @@ void SimLink::process()
         m_junkTimer.stop();
         handleRequest(request);
         if (m_transfer != SimDevice::Transfer::None) {
-            processFile();
+            // What followed the announcement in the same write is file data.
+            const QByteArray rest = m_in;
+            m_in.clear();
+            if (!rest.isEmpty())
+                receiveFile(rest, false);
             return;
         }
     }
@@ -182,66 +208,178 @@ void SimLink::handleRequest(const QByteArray &request)
     sendAnswerAt(outcome.answer, baud);
     if (outcome.transfer != SimDevice::Transfer::None) {
         m_transfer = outcome.transfer;
+        m_payload = outcome.payload;
         m_fileBytes = 0;
         m_packets = 0;
-        m_transferTimer.start(TransferTimeoutMs);
+        m_silent = false;
+        m_fileClock.start();
+        m_receiveTimer.start(m_device->receiveTimeoutMs());
     }
+}
+
+void SimLink::receiveFile(const QByteArray &bytes, bool heartbeat)
+{
+    // The receive timer is not restarted for every packet: it looks at this
+    // clock when it fires.
+    if (!heartbeat)
+        m_fileClock.restart();
+    if (m_silent)
+        return;
+    m_in += bytes;
+    if (m_transfer == SimDevice::Transfer::Edid) {
+        m_payload->hash.addData(bytes);
+        m_payload->bytes += bytes.size();
+    }
+    processFile();
 }
 
 void SimLink::processFile()
 {
-    if (m_in.isEmpty())
-        return;
-    m_transferTimer.start(TransferTimeoutMs);
     if (m_transfer == SimDevice::Transfer::Firmware) {
-        // Stop-and-wait: every full packet is acknowledged at once.
-        while (m_in.size() >= FirmwarePacketBytes) {
-            m_in.remove(0, FirmwarePacketBytes);
-            m_fileBytes += FirmwarePacketBytes;
-            sendAnswer(SimAnswers::linesOk({ SimAnswers::PacketAccepted.arg(++m_packets) }));
-        }
+        // Stop-and-wait: every full packet is answered at once.
+        while (m_in.size() >= FirmwarePacketBytes)
+            takePacket(FirmwarePacketBytes);
+        if (m_transfer != SimDevice::Transfer::Firmware)
+            return;
         if (m_in.isEmpty()) {
             m_fileQuietTimer.stop();
             return;
         }
+        // A well-formed check code needs no quiet to be recognised.
+        if (m_in.size() == FirmwareTrailerBytes && m_in.startsWith(TrailerMagic)
+            && qFromBigEndian<quint32>(m_in.constData() + TrailerLengthOffset) == m_fileBytes) {
+            m_fileQuietTimer.stop();
+            takeCheckCode();
+            return;
+        }
     }
-    // A short packet, the check code or the EDID data: complete once quiet.
+    // A short packet, another check code or the EDID data: complete once quiet.
     m_fileQuietTimer.start(FileQuietMs);
+}
+
+void SimLink::takePacket(int bytes)
+{
+    const int packet = m_packets + 1;
+    if (m_faults->packErr == packet) {
+        finishTransfer(SimDevice::PayloadResult::Err);
+        answerPacket(SimAnswers::error());
+        return;
+    }
+    m_payload->hash.addData(m_in.constData(), bytes);
+    m_payload->bytes += bytes;
+    m_fileBytes += bytes;
+    if (bytes == m_in.size())
+        m_in.clear();
+    else
+        m_in.remove(0, bytes);
+    m_packets = packet;
+    acknowledge(packet);
+}
+
+void SimLink::takeCheckCode()
+{
+    const int packet = m_packets + 1;
+    const QByteArray code = m_in;
+    if (m_faults->packErr == packet) {
+        finishTransfer(SimDevice::PayloadResult::Err);
+        answerPacket(SimAnswers::error());
+        return;
+    }
+    const bool ok = qFromBigEndian<quint32>(code.constData() + TrailerLengthOffset) == m_fileBytes;
+    m_device->firmwareReceived(m_fileBytes, ok);
+    m_packets = packet;
+    finishTransfer(ok ? SimDevice::PayloadResult::Ok : SimDevice::PayloadResult::Bad);
+    if (!ok) {
+        answerPacket(SimAnswers::error());
+        return;
+    }
+    acknowledge(packet);
+    if (m_faults->rebootMs > 0)
+        emit rebootRequested(m_faults->rebootMs);
+}
+
+void SimLink::acknowledge(int packet)
+{
+    if (m_faults->ackDrop != packet)
+        answerPacket(SimAnswers::packetAccepted(packet));
+    if (m_faults->dropAfter != packet)
+        return;
+    if (m_transfer != SimDevice::Transfer::None) {
+        // What is left of the transfer is ignored until the receive mode ends.
+        m_payload->result = SimDevice::PayloadResult::Dropped;
+        m_silent = true;
+        m_in.clear();
+        m_fileQuietTimer.stop();
+    }
+    emit closeConnectionsRequested();
+}
+
+void SimLink::answerPacket(const QByteArray &answer)
+{
+    sendAnswerAt(answer, m_device->inBaud(), m_faults->packetDelayMs);
+}
+
+void SimLink::confirmEdid(int slot)
+{
+    const int shown = m_faults->edidSlot > 0 ? m_faults->edidSlot : slot;
+    if (!m_faults->edidSplit) {
+        sendAnswer(SimAnswers::lines({ SimAnswers::EdidStored.arg(shown) }));
+        return;
+    }
+    sendAnswer(SimAnswers::lines({ SimAnswers::EdidUpdated.arg(shown) }));
+    sendAnswerAt(SimAnswers::linesOk({}), m_device->inBaud(), EdidSplitPauseMs);
 }
 
 void SimLink::fileQuiet()
 {
+    if (m_in.isEmpty() || m_silent)
+        return;
     if (m_transfer == SimDevice::Transfer::Edid) {
-        const QByteArray data = m_in;
-        m_in.clear();
-        endTransfer();
-        sendAnswer(m_device->edidReceived(data));
+        const int slot = m_device->edidReceived(m_in);
+        finishTransfer(SimDevice::PayloadResult::Ok);
+        confirmEdid(slot);
         return;
     }
-    if (m_transfer != SimDevice::Transfer::Firmware || m_in.isEmpty())
+    if (m_transfer != SimDevice::Transfer::Firmware)
         return;
-    const QByteArray chunk = m_in;
-    m_in.clear();
-    const bool trailerShape = chunk.size() == FirmwareTrailerBytes && chunk.startsWith(TrailerMagic);
-    if (trailerShape) {
-        const quint32 length = qFromBigEndian<quint32>(chunk.constData() + TrailerLengthOffset);
-        const bool ok = length == m_fileBytes;
-        m_device->firmwareReceived(m_fileBytes, ok);
-        endTransfer();
-        sendAnswer(
-            ok ? SimAnswers::linesOk({ SimAnswers::PacketAccepted.arg(++m_packets) }) : SimAnswers::error());
-        return;
-    }
-    m_fileBytes += chunk.size();
-    sendAnswer(SimAnswers::linesOk({ SimAnswers::PacketAccepted.arg(++m_packets) }));
+    if (m_in.size() == FirmwareTrailerBytes && m_in.startsWith(TrailerMagic))
+        takeCheckCode();
+    else
+        takePacket(m_in.size());
 }
 
-void SimLink::endTransfer()
+void SimLink::receiveTimerFired()
 {
+    if (m_transfer == SimDevice::Transfer::None)
+        return;
+    const qint64 left = m_device->receiveTimeoutMs() - m_fileClock.elapsed();
+    if (left > 0) {
+        m_receiveTimer.start(int(left));
+        return;
+    }
+    qInfo() << "receive mode ended after" << m_fileBytes << "bytes without more data";
+    finishTransfer(SimDevice::PayloadResult::Timeout);
+}
+
+void SimLink::finishTransfer(SimDevice::PayloadResult result)
+{
+    if (m_payload) {
+        if (m_payload->result == SimDevice::PayloadResult::Pending)
+            m_payload->result = result;
+        m_payload->receiving = false;
+    }
+    m_payload.reset();
     m_transfer = SimDevice::Transfer::None;
-    m_transferTimer.stop();
+    m_silent = false;
+    m_receiveTimer.stop();
     m_fileQuietTimer.stop();
     m_in.clear();
+}
+
+void SimLink::abandonTransfer(SimDevice::PayloadResult result)
+{
+    if (m_transfer != SimDevice::Transfer::None)
+        finishTransfer(result);
 }
 
 void SimLink::sendAnswer(const QByteArray &answer)
@@ -249,7 +387,7 @@ void SimLink::sendAnswer(const QByteArray &answer)
     sendAnswerAt(answer, m_device->inBaud());
 }
 
-void SimLink::sendAnswerAt(const QByteArray &answer, int baud)
+void SimLink::sendAnswerAt(const QByteArray &answer, int baud, int extraWaitMs)
 {
     if (m_faults->silence || answer.isEmpty())
         return;
@@ -260,6 +398,12 @@ void SimLink::sendAnswerAt(const QByteArray &answer, int baud)
         bytes.prepend(m_faults->garbageOnce);
         m_faults->garbageOnce.clear();
     }
+    const int firstWaitMs = m_faults->delayMs + extraWaitMs;
+    if (m_faults->splitAt.isEmpty()) {
+        m_out.enqueue({ bytes, firstWaitMs, baud });
+        pump();
+        return;
+    }
     int from = 0;
     bool first = true;
     QVector<int> cuts = m_faults->splitAt;
@@ -268,8 +412,7 @@ void SimLink::sendAnswerAt(const QByteArray &answer, int baud)
         cut = qMin(cut, bytes.size());
         if (cut <= from)
             continue;
-        m_out.enqueue(
-            { bytes.mid(from, cut - from), first ? m_faults->delayMs : m_faults->splitPauseMs, baud });
+        m_out.enqueue({ bytes.mid(from, cut - from), first ? firstWaitMs : m_faults->splitPauseMs, baud });
         first = false;
         from = cut;
     }
@@ -290,6 +433,9 @@ void SimLink::pump()
     while (!m_out.isEmpty()) {
         Chunk &head = m_out.head();
         if (head.waitMs > 0) {
+            // A delay or pause counts from the moment the line fell quiet.
+            if (lineBusy())
+                return;
             m_outTimer.start(head.waitMs);
             head.waitMs = 0;
             return;
@@ -305,18 +451,28 @@ TcpLink::TcpLink(QTcpSocket *socket, SimDevice *device, SimFaults *faults, QObje
 {
     socket->setParent(this);
     socket->setSocketOption(QAbstractSocket::LowDelayOption, 1);
-    connect(socket, &QTcpSocket::readyRead, this, [this] { feed(m_socket->readAll()); });
-    connect(socket, &QTcpSocket::disconnected, this, &QObject::deleteLater);
+    connect(socket, &QTcpSocket::readyRead, this, [this] {
+        const QByteArray bytes = m_socket->readAll();
+        feed(bytes, heartbeatShaped(bytes));
+    });
+    connect(socket, &QTcpSocket::disconnected, this, [this] {
+        abandonTransfer(SimDevice::PayloadResult::Incomplete);
+        deleteLater();
+    });
 }
 
 void TcpLink::drop()
 {
+    abandonTransfer(SimDevice::PayloadResult::Dropped);
+    stopInput();
     m_socket->abort();
     deleteLater();
 }
 
 void TcpLink::close()
 {
+    abandonTransfer(SimDevice::PayloadResult::Dropped);
+    stopInput();
     m_socket->flush();
     m_socket->disconnectFromHost();
     if (m_socket->state() == QAbstractSocket::UnconnectedState) {
@@ -346,6 +502,10 @@ PtyLink::PtyLink(const QString &linkPath, SimDevice *device, SimFaults *faults, 
     : SimLink(device, faults, parent)
     , m_linkPath(linkPath)
 {
+    m_clock.start();
+    m_lineTimer.setSingleShot(true);
+    m_lineTimer.setTimerType(Qt::PreciseTimer);
+    connect(&m_lineTimer, &QTimer::timeout, this, &PtyLink::serviceLine);
 }
 
 PtyLink::~PtyLink()
@@ -390,6 +550,12 @@ void PtyLink::close()
 {
     delete m_notifier;
     m_notifier = nullptr;
+    m_lineTimer.stop();
+    m_rx.clear();
+    m_tx.clear();
+    m_rxPending = m_txPending = 0;
+    m_rxFreeUs = m_txFreeUs = 0;
+    abandonTransfer(SimDevice::PayloadResult::Incomplete);
     if (m_master >= 0) {
         ::close(m_master);
         ::close(m_slave);
@@ -398,19 +564,130 @@ void PtyLink::close()
     m_master = m_slave = -1;
 }
 
+qint64 PtyLink::completeUs(const LineChunk &chunk, int bytes)
+{
+    return chunk.startUs + qint64(bytes) * BitsPerByte * MicrosecondsPerSecond / chunk.baud;
+}
+
+int PtyLink::completeBy(const LineChunk &chunk, qint64 atUs)
+{
+    if (atUs <= chunk.startUs)
+        return 0;
+    const qint64 bytes = (atUs - chunk.startUs) * chunk.baud / (BitsPerByte * MicrosecondsPerSecond);
+    return int(qMin<qint64>(bytes, chunk.bytes.size()));
+}
+
+// The chunk's end, or one slice's worth of line time after its last byte
+// handed on, whichever comes first.
+qint64 PtyLink::wakeUs(const LineChunk &chunk)
+{
+    return qMin(completeUs(chunk, chunk.bytes.size()), completeUs(chunk, chunk.done) + LineSliceUs);
+}
+
 void PtyLink::readMaster()
 {
     char buffer[ReadChunkBytes];
     const ssize_t n = ::read(m_master, buffer, sizeof buffer);
-    if (n > 0)
-        feed(QByteArray(buffer, int(n)));
+    if (n <= 0)
+        return;
+    LineChunk chunk;
+    chunk.bytes = QByteArray(buffer, int(n));
+    // A byte arrives no earlier than the line allows after the one before.
+    chunk.startUs = qMax(nowUs(), m_rxFreeUs);
+    chunk.baud = device()->inBaud();
+    chunk.heartbeat = heartbeatShaped(chunk.bytes);
+    m_rxFreeUs = completeUs(chunk, chunk.bytes.size());
+    m_rxPending += n;
+    m_rx.enqueue(chunk);
+    // Further writes wait in the pty until the device has room, as they would
+    // in the program's serial driver.
+    if (m_rxPending >= MaxInputBacklog)
+        m_notifier->setEnabled(false);
+    scheduleLine();
 }
 
 void PtyLink::writeBytes(const QByteArray &bytes, int baud)
 {
     if (m_master < 0)
         return;
-    const QByteArray line = baud != 0 && baud != slaveBaud() ? noiseFor(bytes) : bytes;
+    if (baud == 0 && m_txPending > MaxOutputBacklog)
+        return;
+    LineChunk chunk;
+    chunk.bytes = bytes;
+    chunk.startUs = qMax(nowUs(), m_txFreeUs);
+    chunk.baud = baud != 0 ? baud : device()->inBaud();
+    chunk.noiseBaud = baud;
+    m_txFreeUs = completeUs(chunk, chunk.bytes.size());
+    m_txPending += bytes.size();
+    m_tx.enqueue(chunk);
+    scheduleLine();
+}
+
+void PtyLink::serviceLine()
+{
+    const qint64 dueUs = nowUs() + WakeToleranceUs;
+    while (!m_rx.isEmpty() && m_master >= 0) {
+        LineChunk &head = m_rx.head();
+        const int due = completeBy(head, dueUs);
+        if (due > head.done) {
+            const QByteArray piece = head.bytes.mid(head.done, due - head.done);
+            const bool heartbeat = head.heartbeat;
+            head.done = due;
+            m_rxPending -= piece.size();
+            const bool whole = due == head.bytes.size();
+            if (whole)
+                m_rx.dequeue();
+            feed(piece, heartbeat);
+            if (!whole)
+                break;
+        } else {
+            break;
+        }
+    }
+    if (m_notifier && !m_notifier->isEnabled() && m_rxPending < MaxInputBacklog)
+        m_notifier->setEnabled(true);
+
+    bool sent = false;
+    while (!m_tx.isEmpty() && m_master >= 0) {
+        LineChunk &head = m_tx.head();
+        const int due = completeBy(head, dueUs);
+        if (due <= head.done)
+            break;
+        writeMaster(head.bytes.mid(head.done, due - head.done), head.noiseBaud);
+        m_txPending -= due - head.done;
+        head.done = due;
+        sent = true;
+        if (due < head.bytes.size())
+            break;
+        m_tx.dequeue();
+    }
+    if (sent && m_tx.isEmpty())
+        lineDrained();
+    scheduleLine();
+}
+
+void PtyLink::scheduleLine()
+{
+    qint64 wake = -1;
+    for (const QQueue<LineChunk> *queue : { &m_rx, &m_tx }) {
+        if (!queue->isEmpty()) {
+            const qint64 at = wakeUs(queue->head());
+            wake = wake < 0 ? at : qMin(wake, at);
+        }
+    }
+    if (wake < 0 || m_master < 0) {
+        m_lineTimer.stop();
+        return;
+    }
+    // Timers count whole milliseconds: the nearest one, and the tolerance
+    // takes up the rest.
+    const qint64 delta = wake - nowUs();
+    m_lineTimer.start(delta <= WakeToleranceUs ? 0 : int((delta + UsPerMs / 2) / UsPerMs));
+}
+
+void PtyLink::writeMaster(const QByteArray &bytes, int noiseBaud)
+{
+    const QByteArray line = noiseBaud != 0 && noiseBaud != slaveBaud() ? noiseFor(bytes) : bytes;
     const char *data = line.constData();
     qint64 left = line.size();
     while (left > 0) {

@@ -20,6 +20,13 @@ SimServer::SimServer(SimDevice *device, QObject *parent)
     connect(device, &SimDevice::moduleRestarting, this, &SimServer::restartModule);
     m_moveTimer.setInterval(RestartCheckMs);
     connect(&m_moveTimer, &QTimer::timeout, this, &SimServer::moveListener);
+    m_closeTimer.setInterval(RestartCheckMs);
+    connect(&m_closeTimer, &QTimer::timeout, this, [this] {
+        if (clientsHaveQueuedOutput())
+            return;
+        m_closeTimer.stop();
+        closeClients();
+    });
 }
 
 QTcpServer *SimServer::openListener(const QHostAddress &address, quint16 port, QString *error)
@@ -58,12 +65,34 @@ void SimServer::restartModule(const QString &ip)
     m_moveTimer.start();
 }
 
-void SimServer::moveListener()
+bool SimServer::clientsHaveQueuedOutput() const
+{
+    for (const QPointer<TcpLink> &client : m_clients) {
+        if (client && client->hasQueuedOutput())
+            return true;
+    }
+    return false;
+}
+
+void SimServer::closeClients()
 {
     for (const QPointer<TcpLink> &client : qAsConst(m_clients)) {
-        if (client && client->hasQueuedOutput())
-            return;
+        if (client)
+            client->close();
     }
+    m_clients.clear();
+}
+
+void SimServer::closeClientsAfterOutput()
+{
+    if (!m_closeTimer.isActive())
+        m_closeTimer.start();
+}
+
+void SimServer::moveListener()
+{
+    if (clientsHaveQueuedOutput())
+        return;
     m_moveTimer.stop();
     if (m_moveTo == m_tcp->serverAddress())
         return;
@@ -75,11 +104,7 @@ void SimServer::moveListener()
     }
     delete m_tcp;
     m_tcp = moved;
-    for (const QPointer<TcpLink> &client : qAsConst(m_clients)) {
-        if (client)
-            client->close();
-    }
-    m_clients.clear();
+    closeClients();
 }
 
 QString SimServer::listenState() const
@@ -122,6 +147,11 @@ QString SimServer::ptyPath() const
 
 void SimServer::addLink(SimLink *link)
 {
+    connect(link, &SimLink::closeConnectionsRequested, this, &SimServer::closeClientsAfterOutput);
+    connect(link, &SimLink::rebootRequested, this, [this](int ms) {
+        m_device->startReboot(ms);
+        closeClientsAfterOutput();
+    });
     connect(link, &SimLink::requestSeen, this, [this](const QByteArray &request) {
         if (m_history.size() >= MaxHistory)
             m_history.removeFirst();

@@ -48,6 +48,8 @@ public:
     SimFaults &faults() { return m_faults; }
     // Closes every TCP connection at once.
     int dropClients();
+    // Closes every TCP connection once the answers queued on it have left.
+    void closeClientsAfterOutput();
     int clientCount() const;
     // Unsolicited bytes to every connection; raw skips the fault pipeline.
     void sendAll(const QByteArray &bytes, bool raw);
@@ -64,6 +66,8 @@ private:
     void addLink(SimLink *link);
     QTcpServer *openListener(const QHostAddress &address, quint16 port, QString *error);
     void moveListener();
+    bool clientsHaveQueuedOutput() const;
+    void closeClients();
 
     SimDevice *m_device;
     SimFaults m_faults;
@@ -71,6 +75,7 @@ private:
     QList<QPointer<TcpLink>> m_clients;
     QHostAddress m_moveTo;
     QTimer m_moveTimer;
+    QTimer m_closeTimer;
     QString m_ptyPath;
     PtyLink *m_pty = nullptr;
     QTimer m_chatter;
