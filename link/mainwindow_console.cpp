@@ -15,6 +15,7 @@
 #include <QStringListModel>
 #include <QStyledItemDelegate>
 #include <QTextBlock>
+#include <QTextCharFormat>
 #include <QTextCodec>
 #include <QTextCursor>
 #include <QTextStream>
@@ -231,6 +232,61 @@ void MainWindow::TextEdit_Message_Display(int ReceiveOrSend, QString Message)
     appendConsoleLine(line);
 }
 
+void MainWindow::appendConsoleBatch(const QVector<ConsoleMessage> &messages)
+{
+    if (messages.isEmpty())
+        return;
+    // Lines queued before the batch come first.
+    flushConsole();
+    consoleFlushTimer();
+    QPlainTextEdit *log = ui->textEdit;
+    QFont font = log->font();
+    if (font.pixelSize() != ConsoleFontPixels) {
+        font.setPixelSize(ConsoleFontPixels);
+        log->setFont(font);
+    }
+    const int topPosition = autoScroll ? -1 : log->cursorForPosition(QPoint(0, 0)).position();
+    QTextCharFormat plain;
+    QTextCharFormat green;
+    green.setForeground(QColor(85, 170, 0));
+    green.setBackground(Qt::white);
+    QTextCharFormat red = green;
+    red.setForeground(QColor(237, 28, 36));
+    const QString received = tr("receive:  \n%1");
+    const QString sent = tr("send:  \n%1");
+
+    // Plain text in one edit: thousands of lines cost one layout pass, where
+    // a line of markup each would cost a parse and a layout each.
+    QTextCursor cursor(log->document());
+    cursor.movePosition(QTextCursor::End);
+    cursor.beginEditBlock();
+    bool first = log->document()->isEmpty();
+    for (const ConsoleMessage &m : messages) {
+        if (m.text.isEmpty() || m.text == QLatin1String("\r\n") || m.text == QLatin1String("\r")
+            || m.text == QLatin1String("\n"))
+            continue;
+        QString text = m.text.size() > ConsoleLinePreviewChars ? m.text.left(ConsoleLinePreviewChars) : m.text;
+        text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+        text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+        const QString time = QDateTime::fromMSecsSinceEpoch(m.atMs).toString(QLatin1String(TimeFormat));
+        const QTextCharFormat &format = m.kind == 2 ? red : m.kind == 0 ? plain : green;
+        if (!first)
+            cursor.insertBlock();
+        first = false;
+        cursor.insertText(QStringLiteral("Time[%1]%2◆").arg(time, m.kind == 0 ? QStringLiteral("←") : QStringLiteral("→")),
+                          plain);
+        cursor.insertText((m.kind == 1 ? sent : received).arg(text), format);
+    }
+    cursor.endEditBlock();
+    const int removed = trimConsole(0);
+    if (autoScroll) {
+        scrollConsoleToEnd();
+    } else {
+        const QTextBlock top = log->document()->findBlock(qMax(0, topPosition - removed));
+        log->verticalScrollBar()->setValue(top.firstLineNumber());
+    }
+}
+
 void MainWindow::on_pushButton_ClearWindow_clicked()
 {
     // Lines still queued belong to the log being cleared.
@@ -258,6 +314,13 @@ void MainWindow::on_pushButton_SendIP_clicked()
     // would reach it as "?".
     if (!m_link->codec()->canEncode(line)) {
         showToast(tr("指令含有设备无法识别的字符！"), QString::fromLatin1(Protocol::FailureStyle));
+        return;
+    }
+    // An announcement puts the device into file-receive mode; only the pages
+    // that send the file after it may make one.
+    if (Protocol::compact(line).startsWith(QLatin1String("(update,"))) {
+        showToast(tr("升级文件请在“系统设置-固件升级”或“EDID设置”页面发送！"),
+                  QString::fromLatin1(Protocol::FailureStyle));
         return;
     }
     if (line == QLatin1String(Protocol::Command::CloseHeartbeat)) {

@@ -3,12 +3,16 @@
 #include <QApplication>
 #include <QCompleter>
 #include <QDebug>
+#include <QCloseEvent>
 #include <QDesktopWidget>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QEvent>
 #include <QFile>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
+#include <QMimeData>
 #include <QMouseEvent>
 #include <QMovie>
 #include <QParallelAnimationGroup>
@@ -18,6 +22,7 @@
 #include <QSerialPort>
 #include <QTcpSocket>
 #include <QTimer>
+#include <QUrl>
 
 #include "app/commonlyused.h"
 #include "app/platform.h"
@@ -25,6 +30,8 @@
 #include "app/singleinstance.h"
 #include "link/dispatch/replydispatcher.h"
 #include "link/transport/devicelink.h"
+#include "mainwindow/edid/edidpage.h"
+#include "mainwindow/system/firmwarepage.h"
 #include "ui_mainwindow.h"
 #include "widgets/information_tips.h"
 #include "widgets/inquiry_tips.h"
@@ -178,6 +185,57 @@ void MainWindow::showEvent(QShowEvent *event)
     if (m_fadeIn) {
         m_fadeIn->start(QAbstractAnimation::DeleteWhenStopped);
         m_fadeIn = nullptr;
+    }
+}
+
+void MainWindow::closeEvent(QCloseEvent *event)
+{
+    if (refuseDuringTransfer()) {
+        event->ignore();
+        return;
+    }
+    QMainWindow::closeEvent(event);
+}
+
+bool MainWindow::refuseDuringTransfer()
+{
+    if (!transferRunning)
+        return false;
+    showToast(tr("当前有升级包在下发！"), QString::fromLatin1(Protocol::FailureStyle));
+    return true;
+}
+
+void MainWindow::dragEnterEvent(QDragEnterEvent *event)
+{
+    // Files are taken on the EDID page and the system settings page only.
+    const bool filePage = currentPage == EdidPageNumber || currentPage == SystemSettingsPageNumber;
+    if (filePage && event->mimeData()->hasUrls())
+        event->acceptProposedAction();
+    else
+        event->ignore();
+}
+
+void MainWindow::dropEvent(QDropEvent *event)
+{
+    const QList<QUrl> urls = event->mimeData()->urls();
+    if (urls.isEmpty() || (currentPage != EdidPageNumber && currentPage != SystemSettingsPageNumber)) {
+        event->ignore();
+        return;
+    }
+    const QString path = urls.first().toLocalFile();
+    event->acceptProposedAction();
+    // The device's files end in ".bin"; the comparison keeps its case.
+    if (!path.endsWith(QLatin1String(".bin"))) {
+        showToast(tr("请拖拽bin文件！"), QString::fromLatin1(Protocol::FailureStyle));
+        return;
+    }
+    if (currentPage == EdidPageNumber) {
+        m_edidPage->setEdidFile(path);
+        m_edidPage->showUploadView(true);
+    } else {
+        m_firmwarePage->setFirmwareFile(path);
+        if (ui->stackedWidget_SystemSettings->currentWidget() != ui->page_44)
+            ui->pushButton_FirmwareUpdate->click();
     }
 }
 
@@ -339,6 +397,9 @@ void MainWindow::Get_Question(QString mesg, int type)
 {
     if (questionDialogShown)
         return;
+    // Leaving now could leave the device half-flashed.
+    if (type != 2 && refuseDuringTransfer())
+        return;
     questionDialogShown = 1;
     static const char *const Keys[] = {"cancellation", "close_window", "Delete scene"};
     auto *dialog = new Inquiry_Tips(this);
@@ -385,6 +446,10 @@ void MainWindow::Get_Mesg(QString mesg)
     }
     // Every answer of the yes/no dialog frees it for the next question.
     questionDialogShown = 0;
+    const bool leaving = mesg == QLatin1String("Close the main window") || mesg == QLatin1String("Logout system");
+    // A transfer may have started while the question was open.
+    if (leaving && refuseDuringTransfer())
+        return;
     if (mesg == QLatin1String("Close the main window"))
         runCloseAnimation();
     else if (mesg == QLatin1String("Logout system"))

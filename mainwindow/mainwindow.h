@@ -45,6 +45,7 @@ class EquipmentControlPage;
 class LanguagePage;
 class VersionsPanel;
 class SubtitleFlow;
+class TransferRunner;
 class ScenePanel;
 class SwitchingPage;
 class my_ToolButton;
@@ -129,6 +130,8 @@ public:
     LanguagePage *languagePage() const { return m_languagePage; }
     VersionsPanel *versionsPanel() const { return m_versionsPanel; }
     SubtitleFlow *subtitleFlow() const { return m_subtitleFlow; }
+    // The firmware and EDID file transfers.
+    TransferRunner *transferRunner() const { return m_transferRunner; }
     // The menu with the subtitle action; input buttons pop it up.
     QMenu *subtitleMenu() const { return m_subtitleMenu; }
     // The input whose subtitle the menu asks for: the port button last
@@ -168,6 +171,17 @@ public:
     // Queued lines beyond these are dropped oldest first, with a note.
     static constexpr int ConsoleMaxPendingLines = 1000;
     static constexpr int ConsoleMaxPendingChars = 512 * 1024;
+
+    // Messages shown together, in order, in one update of the console (a
+    // transfer's lines): kind as for TextEdit_Message_Display, atMs the time
+    // each was made (milliseconds since the epoch). None is dropped.
+    struct ConsoleMessage
+    {
+        int kind = 0;
+        QString text;
+        qint64 atMs = 0;
+    };
+    void appendConsoleBatch(const QVector<ConsoleMessage> &messages);
 
     // Console commands that are accepted (standby filter, transfer check)
     // and either sent or refused; exposed for the pages.
@@ -244,6 +258,10 @@ public:
     int linkErrorCount = 0;
     // Counts page re-queries after a loss (for the status overlay and tests).
     int restoreQueryCount = 0;
+
+    // Pages that take dropped files.
+    static constexpr int EdidPageNumber = 5;
+    static constexpr int SystemSettingsPageNumber = 6;
 
     static constexpr int HeartbeatStartMs = 6000;
     static constexpr int HeartbeatPeriodMs = 5000;
@@ -360,6 +378,10 @@ protected:
     void mouseReleaseEvent(QMouseEvent *event) override;
     bool nativeEvent(const QByteArray &eventType, void *message, long *result) override;
     void showEvent(QShowEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+    // Firmware and EDID files dropped on their pages.
+    void dragEnterEvent(QDragEnterEvent *event) override;
+    void dropEvent(QDropEvent *event) override;
 
 private:
     explicit MainWindow(QWidget *parent = nullptr);
@@ -408,6 +430,8 @@ private:
     void resetLiveState();
     void restorePageAfterLoss();
     void logoutSystem();
+    // True (after telling the operator) while a file transfer must not be cut off.
+    bool refuseDuringTransfer();
     void runCloseAnimation();
     void showClickEffect(const QPoint &globalPos);
     int edgeAt(const QPoint &pos) const;
@@ -455,6 +479,7 @@ private:
     LanguagePage *m_languagePage = nullptr;
     VersionsPanel *m_versionsPanel = nullptr;
     SubtitleFlow *m_subtitleFlow = nullptr;
+    TransferRunner *m_transferRunner = nullptr;
     // The open in-place rename: 1 input/output button, 2 scene button, 0 none.
     int m_renameKind = 0;
     QPointer<my_ToolButton> m_renameButton;

@@ -26,6 +26,7 @@
 #include "mainwindow/system/modelsettingpage.h"
 #include "mainwindow/system/networksettingspage.h"
 #include "mainwindow/system/versionspanel.h"
+#include "mainwindow/transfer/transferrunner.h"
 #include "ui_mainwindow.h"
 #include "widgets/my_toolbutton.h"
 #include "widgets/mybutton.h"
@@ -58,6 +59,10 @@ void MainWindow::setupPages()
     if (!m_names->load())
         qWarning() << "channel names could not be read; they are not overwritten";
     saveNamesHook = [this] { m_names->saveAll(true); };
+
+    // Before the pages: the firmware and EDID pages follow its transfers.
+    m_transferRunner = new TransferRunner(this);
+    m_transferRunner->registerBranches();
 
     m_switchingPage = new SwitchingPage(this, m_names, ui->page_1);
     fill(ui->page_1, m_switchingPage);

@@ -195,13 +195,9 @@ void ReplyDispatcher::dispatch(const QString &text, const QString &rawText)
             flow = runBuiltIn(test.answer, work, raw, holdHeartbeat);
         } else if (const BranchHandler handler = m_handlers[static_cast<size_t>(number) - 1]) {
             // The handler is copied: it may be replaced while it waits.
-            if (cutSubtitle) {
-                BranchCall call{subtitleAnswer, raw};
-                flow = handler(call);
-            } else {
-                BranchCall call{work, raw};
-                flow = handler(call);
-            }
+            BranchCall call{cutSubtitle ? subtitleAnswer : work, raw};
+            flow = handler(call);
+            holdHeartbeat = holdHeartbeat || call.heartbeatRestarted;
         } else {
             static std::bitset<Protocol::AnswerCount> reported;
             if (!reported.test(static_cast<size_t>(number) - 1)) {

@@ -52,6 +52,9 @@ public:
     {
         QString &work;
         QString raw;
+        // Set by a branch that restarted the heartbeat with an interval of
+        // its own (after a file transfer): the dispatch's end leaves it.
+        bool heartbeatRestarted = false;
     };
     using BranchHandler = std::function<Flow(BranchCall &)>;
 
