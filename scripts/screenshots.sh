@@ -54,7 +54,8 @@ write_device_settings() {
 
 # $1 language value, $2 screen size, $3 picture, $4 "mute" for a silent device,
 # $5 milliseconds between typing "(get,sw)" and the picture, $6 model, $7 page,
-# $8 routes clicked on page 0, $9 requests sent first.
+# $8 routes clicked on page 0, $9 requests sent first, $10 simulator control
+# commands given first ("fault packetdelay 10;...").
 main_window() {
     local d port cport
     d=$(mktemp -d)
@@ -70,6 +71,10 @@ main_window() {
     if [ "${4:-}" = mute ]; then
         control "fault silence on"
     fi
+    local IFS_saved=$IFS command
+    IFS=';'
+    for command in ${10:-}; do control "$command"; done
+    IFS=$IFS_saved
     if [ -n "${7:-}" ]; then
         write_names "$d/app/ConfigurationFile/LoginSystem"
         write_device_settings "$d/app/ConfigurationFile/LoginSystem"
@@ -122,6 +127,12 @@ for size in 1366x768 1920x1080; do
         main_window "${lang%%:*}" "$size" "about-4x4-${lang##*:}-$size.png" "" 2500 4x4 about
         main_window "${lang%%:*}" "$size" "subtitle-${lang##*:}-$size.png" "" 2000 8x16 subtitle "" \
             "(set,osd,2,1,3,4,Welcome)"
+        main_window "${lang%%:*}" "$size" "firmware-progress-${lang##*:}-$size.png" "" 4500 8x16 transfer-firmware \
+            "" "" "fault packetdelay 8"
+        main_window "${lang%%:*}" "$size" "firmware-done-${lang##*:}-$size.png" "" 4600 8x16 transfer-firmware-done \
+            "" "" "fault packetdelay 8"
+        main_window "${lang%%:*}" "$size" "edid-upload-${lang##*:}-$size.png" "" 3000 8x16 transfer-edid
+        main_window "${lang%%:*}" "$size" "firmware-refused-${lang##*:}-$size.png" "" 2200 8x16 transfer-refused
     done
 done
 main_window zh_CN 1366x768 main-waiting-simplified-1366x768.png mute 3000

@@ -269,15 +269,16 @@ void TransferRunner::step()
 {
     if (m_firmware) {
         m_firmware->tick(now());
-        // The progress widgets appear once the device had its second to get ready.
         if (m_firmware->finished()) {
             reportFirmware(*m_firmware);
             return;
         }
+        // The progress appears once the device had its second to get ready.
+        // No waiting overlay: it would hide the very bar the operator
+        // watches, and the sender refuses every request meanwhile anyway.
         if (m_firmware->phase() != FirmwareTransfer::Phase::Preparing && !m_shown) {
             m_shown = true;
             emit Send_TransferShown(Kind::Firmware, true);
-            m_window->showWaitingOverlay(true);
         }
     } else if (m_edid) {
         m_edid->tick(now());
@@ -359,7 +360,6 @@ void TransferRunner::reportFirmware(const FirmwareTransfer &transfer)
         queueConsole(ConsoleFailure, tr("\n升级失败，退出升级!"));
     }
     flushConsole();
-    m_window->showWaitingOverlay(false);
     m_window->heartbeatTimer->start(HeartbeatAfterMs);
     m_firmware.reset();
     afterTransfer();

@@ -285,6 +285,70 @@
         <source>自定义EDID名称保存失败！</source>
         <translation>The custom EDID name could not be saved!</translation>
     </message>
+    <message>
+        <source>将EDID文件写入自定义EDID槽位</source>
+        <translation>Write an EDID file into a custom EDID slot</translation>
+    </message>
+    <message>
+        <source>上传EDID文件</source>
+        <translation>Upload EDID file</translation>
+    </message>
+    <message>
+        <source>写入的自定义EDID槽位</source>
+        <translation>Custom EDID slot to write</translation>
+    </message>
+    <message>
+        <source>自定义EDID1</source>
+        <translation>Custom EDID1</translation>
+    </message>
+    <message>
+        <source>自定义EDID2</source>
+        <translation>Custom EDID2</translation>
+    </message>
+    <message>
+        <source>自定义EDID3</source>
+        <translation>Custom EDID3</translation>
+    </message>
+    <message>
+        <source>自定义EDID4</source>
+        <translation>Custom EDID4</translation>
+    </message>
+    <message>
+        <source>EDID文件</source>
+        <translation>EDID file</translation>
+    </message>
+    <message>
+        <source>点击“浏览”选择 .bin EDID文件，或将文件拖到窗口中</source>
+        <translation>Click “Browse” to choose a .bin EDID file, or drag the file onto the window</translation>
+    </message>
+    <message>
+        <source>浏览</source>
+        <translation>Browse</translation>
+    </message>
+    <message>
+        <source>上传</source>
+        <translation>Upload</translation>
+    </message>
+    <message>
+        <source>上传的文件会写入所选的自定义EDID槽位，之后可在EDID设置中用于输入端口。</source>
+        <translation>The file is written into the chosen custom EDID slot; it can then be given to an input in the EDID settings.</translation>
+    </message>
+    <message>
+        <source>返回EDID设置</source>
+        <translation>Back to EDID settings</translation>
+    </message>
+    <message>
+        <source>当前有升级包在下发！</source>
+        <translation>An upgrade package is being sent!</translation>
+    </message>
+    <message>
+        <source>请勾选EDID类型！</source>
+        <translation>Please tick an EDID slot!</translation>
+    </message>
+    <message>
+        <source>正在上传EDID%1，请勿断开设备… %2%</source>
+        <translation>Uploading EDID%1, do not disconnect the device… %2%</translation>
+    </message>
 </context>
 <context>
     <name>EquipmentControlPage</name>
@@ -392,8 +456,20 @@
         <translation>File open failed!</translation>
     </message>
     <message>
-        <source>固件传输功能即将提供</source>
-        <translation>Firmware transfer is coming soon</translation>
+        <source>当前有升级包在下发！</source>
+        <translation>An upgrade package is being sent!</translation>
+    </message>
+    <message>
+        <source>请勾选升级类型！</source>
+        <translation>Please tick the upgrade type!</translation>
+    </message>
+    <message>
+        <source>请选择升级目标！</source>
+        <translation>Please choose the upgrade target!</translation>
+    </message>
+    <message>
+        <source>正在升级，请勿断开设备… %1%</source>
+        <translation>Upgrading, do not disconnect the device… %1%</translation>
     </message>
 </context>
 <context>
@@ -772,6 +848,18 @@
     <message>
         <source> 连接状态: 已断开（TCP）</source>
         <translation> TCP Disconnected</translation>
+    </message>
+    <message>
+        <source>升级文件请在“系统设置-固件升级”或“EDID设置”页面发送！</source>
+        <translation>Send upgrade files from the “System settings - Firmware upgrade” or the “EDID settings” page!</translation>
+    </message>
+    <message>
+        <source>当前有升级包在下发！</source>
+        <translation>An upgrade package is being sent!</translation>
+    </message>
+    <message>
+        <source>请拖拽bin文件！</source>
+        <translation>Please drag a bin file!</translation>
     </message>
 </context>
 <context>
@@ -1560,6 +1648,97 @@
     <message>
         <source>您确定退出系统吗？</source>
         <translation>Are you sure you want to exit?</translation>
+    </message>
+</context>
+<context>
+    <name>TransferRunner</name>
+    <message>
+        <source>请导入EDID文件！</source>
+        <translation>Please import an EDID file!</translation>
+    </message>
+    <message>
+        <source>请选择升级文件</source>
+        <translation>Please choose the upgrade file</translation>
+    </message>
+    <message>
+        <source>升级文件不存在！</source>
+        <translation>The upgrade file does not exist!</translation>
+    </message>
+    <message>
+        <source>文件读取失败！</source>
+        <translation>The file could not be read!</translation>
+    </message>
+    <message>
+        <source>文件内容为空！</source>
+        <translation>The file is empty!</translation>
+    </message>
+    <message>
+        <source>文件校验失败！</source>
+        <translation>File check failed!</translation>
+    </message>
+    <message>
+        <source>升级文件内容为空！</source>
+        <translation>The upgrade file has no content!</translation>
+    </message>
+    <message>
+        <source>设备确认的是EDID%1，不是所选的EDID%2！</source>
+        <translation>The device confirmed EDID%1, not the chosen EDID%2!</translation>
+    </message>
+    <message>
+        <source>固件升级成功,设备正在重启！</source>
+        <translation>Firmware upgraded successfully, the device is restarting!</translation>
+    </message>
+    <message>
+        <source>固件升级所用时间: %1秒
+</source>
+        <translation>Firmware upgrade time: %1 seconds
+</translation>
+    </message>
+    <message>
+        <source>升级失败，退出升级!</source>
+        <translation>Upgrade failed, exit upgrade!</translation>
+    </message>
+    <message>
+        <source>
+升级失败，退出升级!</source>
+        <translation>
+Upgrade failed, exit upgrade!</translation>
+    </message>
+    <message>
+        <source>EDID%1上传后未收到设备确认！</source>
+        <translation>EDID%1 was sent but the device did not confirm it!</translation>
+    </message>
+    <message>
+        <source>
+EDID%1上传后未收到设备确认！</source>
+        <translation>
+EDID%1 was sent but the device did not confirm it!</translation>
+    </message>
+    <message>
+        <source>
+设备确认的是EDID%1，不是所选的EDID%2！</source>
+        <translation>
+The device confirmed EDID%1, not the chosen EDID%2!</translation>
+    </message>
+    <message>
+        <source>EDID%1上传失败！</source>
+        <translation>EDID%1 upload failed!</translation>
+    </message>
+    <message>
+        <source>
+EDID%1上传失败！</source>
+        <translation>
+EDID%1 upload failed!</translation>
+    </message>
+    <message>
+        <source>EDID%1升级成功！</source>
+        <translation>EDID %1 upgraded successfully!</translation>
+    </message>
+    <message>
+        <source>EDID%1升级所用时间: %2秒
+</source>
+        <translation>Time taken for EDID %1 upgrade: %2 seconds
+</translation>
     </message>
 </context>
 <context>

@@ -285,6 +285,70 @@
         <source>自定义EDID名称保存失败！</source>
         <translation>自訂EDID名稱儲存失敗！</translation>
     </message>
+    <message>
+        <source>将EDID文件写入自定义EDID槽位</source>
+        <translation>將EDID檔案寫入自訂EDID槽位</translation>
+    </message>
+    <message>
+        <source>上传EDID文件</source>
+        <translation>上傳EDID檔案</translation>
+    </message>
+    <message>
+        <source>写入的自定义EDID槽位</source>
+        <translation>寫入的自訂EDID槽位</translation>
+    </message>
+    <message>
+        <source>自定义EDID1</source>
+        <translation>自訂EDID1</translation>
+    </message>
+    <message>
+        <source>自定义EDID2</source>
+        <translation>自訂EDID2</translation>
+    </message>
+    <message>
+        <source>自定义EDID3</source>
+        <translation>自訂EDID3</translation>
+    </message>
+    <message>
+        <source>自定义EDID4</source>
+        <translation>自訂EDID4</translation>
+    </message>
+    <message>
+        <source>EDID文件</source>
+        <translation>EDID檔案</translation>
+    </message>
+    <message>
+        <source>点击“浏览”选择 .bin EDID文件，或将文件拖到窗口中</source>
+        <translation>點擊「瀏覽」選擇 .bin EDID檔案，或將檔案拖到視窗中</translation>
+    </message>
+    <message>
+        <source>浏览</source>
+        <translation>瀏覽</translation>
+    </message>
+    <message>
+        <source>上传</source>
+        <translation>上傳</translation>
+    </message>
+    <message>
+        <source>上传的文件会写入所选的自定义EDID槽位，之后可在EDID设置中用于输入端口。</source>
+        <translation>上傳的檔案會寫入所選的自訂EDID槽位，之後可在EDID設定中用於輸入埠。</translation>
+    </message>
+    <message>
+        <source>返回EDID设置</source>
+        <translation>返回EDID設定</translation>
+    </message>
+    <message>
+        <source>当前有升级包在下发！</source>
+        <translation>目前有升級包在下發！</translation>
+    </message>
+    <message>
+        <source>请勾选EDID类型！</source>
+        <translation>請勾選EDID類型！</translation>
+    </message>
+    <message>
+        <source>正在上传EDID%1，请勿断开设备… %2%</source>
+        <translation>正在上傳EDID%1，請勿斷開設備… %2%</translation>
+    </message>
 </context>
 <context>
     <name>EquipmentControlPage</name>
@@ -392,8 +456,20 @@
         <translation>檔案開啟失敗！</translation>
     </message>
     <message>
-        <source>固件传输功能即将提供</source>
-        <translation>韌體傳輸功能即將提供</translation>
+        <source>当前有升级包在下发！</source>
+        <translation>目前有升級包在下發！</translation>
+    </message>
+    <message>
+        <source>请勾选升级类型！</source>
+        <translation>請勾選升級類型！</translation>
+    </message>
+    <message>
+        <source>请选择升级目标！</source>
+        <translation>請選擇升級目標！</translation>
+    </message>
+    <message>
+        <source>正在升级，请勿断开设备… %1%</source>
+        <translation>正在升級，請勿斷開設備… %1%</translation>
     </message>
 </context>
 <context>
@@ -772,6 +848,18 @@
     <message>
         <source> 连接状态: 已断开（TCP）</source>
         <translation> 連線狀態: 已斷開（TCP）</translation>
+    </message>
+    <message>
+        <source>升级文件请在“系统设置-固件升级”或“EDID设置”页面发送！</source>
+        <translation>升級檔案請在「系統設定-韌體升級」或「EDID設定」頁面發送！</translation>
+    </message>
+    <message>
+        <source>当前有升级包在下发！</source>
+        <translation>目前有升級包在下發！</translation>
+    </message>
+    <message>
+        <source>请拖拽bin文件！</source>
+        <translation>請拖曳bin檔案！</translation>
     </message>
 </context>
 <context>
@@ -1560,6 +1648,97 @@
     <message>
         <source>您确定退出系统吗？</source>
         <translation>您確定退出系統嗎？</translation>
+    </message>
+</context>
+<context>
+    <name>TransferRunner</name>
+    <message>
+        <source>请导入EDID文件！</source>
+        <translation>請匯入EDID檔案！</translation>
+    </message>
+    <message>
+        <source>请选择升级文件</source>
+        <translation>請選擇升級檔案</translation>
+    </message>
+    <message>
+        <source>升级文件不存在！</source>
+        <translation>升級檔案不存在！</translation>
+    </message>
+    <message>
+        <source>文件读取失败！</source>
+        <translation>檔案讀取失敗！</translation>
+    </message>
+    <message>
+        <source>文件内容为空！</source>
+        <translation>檔案內容為空！</translation>
+    </message>
+    <message>
+        <source>文件校验失败！</source>
+        <translation>檔案校驗失敗！</translation>
+    </message>
+    <message>
+        <source>升级文件内容为空！</source>
+        <translation>升級檔案內容為空！</translation>
+    </message>
+    <message>
+        <source>设备确认的是EDID%1，不是所选的EDID%2！</source>
+        <translation>設備確認的是EDID%1，不是所選的EDID%2！</translation>
+    </message>
+    <message>
+        <source>固件升级成功,设备正在重启！</source>
+        <translation>韌體升級成功，設備正在重啟！</translation>
+    </message>
+    <message>
+        <source>固件升级所用时间: %1秒
+</source>
+        <translation>固件升級所用時間: %1秒
+</translation>
+    </message>
+    <message>
+        <source>升级失败，退出升级!</source>
+        <translation>更新失敗，退出更新!!</translation>
+    </message>
+    <message>
+        <source>
+升级失败，退出升级!</source>
+        <translation>
+更新失敗，退出更新!!</translation>
+    </message>
+    <message>
+        <source>EDID%1上传后未收到设备确认！</source>
+        <translation>EDID%1上傳後未收到設備確認！</translation>
+    </message>
+    <message>
+        <source>
+EDID%1上传后未收到设备确认！</source>
+        <translation>
+EDID%1上傳後未收到設備確認！</translation>
+    </message>
+    <message>
+        <source>
+设备确认的是EDID%1，不是所选的EDID%2！</source>
+        <translation>
+設備確認的是EDID%1，不是所選的EDID%2！</translation>
+    </message>
+    <message>
+        <source>EDID%1上传失败！</source>
+        <translation>EDID%1上傳失敗！</translation>
+    </message>
+    <message>
+        <source>
+EDID%1上传失败！</source>
+        <translation>
+EDID%1上傳失敗！</translation>
+    </message>
+    <message>
+        <source>EDID%1升级成功！</source>
+        <translation>EDID%1上傳成功!</translation>
+    </message>
+    <message>
+        <source>EDID%1升级所用时间: %2秒
+</source>
+        <translation>EDID%1升級所用時間: %2秒
+</translation>
     </message>
 </context>
 <context>

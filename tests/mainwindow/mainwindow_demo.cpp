@@ -6,20 +6,30 @@
 // scene polling dialog; with --page output of output 3's settings, portstatus
 // of the port cards, edid of input 5's profile, cec of the CEC panel,
 // system-<button> of a system settings sub-page (system-IPSettings ...), about
-// of the versions and console, subtitle of input 2's subtitle dialog.
+// of the versions and console, subtitle of input 2's subtitle dialog,
+// transfer-firmware of a firmware upgrade under way (transfer-firmware-done
+// once it ended), transfer-edid of an EDID file sent to slot 3 and
+// transfer-refused of a firmware file refused by its check.
 // --send lists requests sent first ("(a);(b)").
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QCheckBox>
+#include <QFile>
+#include <QRadioButton>
 #include <QScreen>
+#include <QTemporaryDir>
+#include <QtEndian>
 #include <QTimer>
 #include <QToolButton>
 
 #include "app/commonlyused.h"
 #include "app/settingscatalogue.h"
 #include "app/theme_gui.h"
+#include "mainwindow/edid/edidpage.h"
 #include "mainwindow/mainwindow.h"
+#include "mainwindow/system/firmwarepage.h"
 #include "mainwindow/scenes/scenepanel.h"
 #include "mainwindow/switching/switchingpage.h"
 #include "resources/trivaneresources.h"
@@ -39,6 +49,55 @@ void readDeviceSize(MainWindow *window)
     QString answer;
     if (window->sendDataDevice(QStringLiteral("(info,link)"), answer))
         window->Data_Processing(answer);
+}
+
+// A firmware file of `payload` bytes; its length field little-endian when `broken`.
+QString firmwareFile(const QString &folder, int payload, bool broken)
+{
+    QByteArray bytes(payload, Qt::Uninitialized);
+    for (int i = 0; i < payload; ++i)
+        bytes[i] = char(i * 13 & 0xff);
+    QByteArray trailer(76, char(0));
+    trailer.replace(0, 4, "ZQLD");
+    if (broken)
+        qToLittleEndian<quint32>(quint32(payload), trailer.data() + 12);
+    else
+        qToBigEndian<quint32>(quint32(payload), trailer.data() + 12);
+    const QString path = folder + QStringLiteral("/HDMI-Matrix-MCU-V1.3.0.bin");
+    QFile file(path);
+    if (file.open(QIODevice::WriteOnly))
+        file.write(bytes + trailer);
+    return path;
+}
+
+void startTransfer(MainWindow *window, const QString &page)
+{
+    static QTemporaryDir folder;
+    if (page == QLatin1String("transfer-edid")) {
+        window->findChild<QPushButton *>("pushButton_EDIDSettings")->click();
+        CommonlyUsed::Delay_MSec(PageSlideMs);
+        EdidPage *edid = window->edidPage();
+        edid->showUploadView(true);
+        const QString path = folder.path() + QStringLiteral("/Lectern-PC-4K-EDID.bin");
+        QFile file(path);
+        if (file.open(QIODevice::WriteOnly))
+            file.write(QByteArray(256, char(0x5a)));
+        file.close();
+        edid->findChild<QCheckBox *>("checkBox_EDID3")->click();
+        edid->setEdidFile(path);
+        edid->findChild<QPushButton *>("pushButton_upload")->click();
+        return;
+    }
+    window->findChild<QPushButton *>("pushButton_SystemSettings")->click();
+    CommonlyUsed::Delay_MSec(PageSlideMs);
+    window->findChild<QPushButton *>("pushButton_FirmwareUpdate")->click();
+    CommonlyUsed::Delay_MSec(PageSlideMs);
+    FirmwarePage *firmware = window->firmwarePage();
+    const bool broken = page == QLatin1String("transfer-refused");
+    const int payload = page == QLatin1String("transfer-firmware") ? 1024 * 1024 : 64 * 1024;
+    firmware->setFirmwareFile(firmwareFile(folder.path(), payload, broken));
+    firmware->findChild<QRadioButton *>("radioButton_MCU")->click();
+    firmware->findChild<QPushButton *>("pushButton_upgrade")->click();
 }
 
 void preparePage(MainWindow *window, const QString &page, const QString &routes, const QString &requests)
@@ -94,6 +153,8 @@ void preparePage(MainWindow *window, const QString &page, const QString &routes,
     } else if (page == QLatin1String("subtitle")) {
         window->Currunt_ToolButton_HDMI = 2;
         window->Open_Subtitle_Set();
+    } else if (page.startsWith(QLatin1String("transfer-"))) {
+        startTransfer(window, page);
     }
 }
 } // namespace
