@@ -3,6 +3,8 @@
 // with fuzz_driver.cpp as a bounded noise test otherwise.
 #include "link/dispatch/replydispatcher.h"
 #include "link/protocol/protocol.h"
+#include "link/transfer/filetransfer.h"
+#include "link/transfer/transferfile.h"
 #include "mainwindow/cec/cecmodel.h"
 #include "mainwindow/edid/edidmodel.h"
 #include "mainwindow/output/outputmodel.h"
@@ -36,6 +38,46 @@ public:
     void setNetcfgSetting(bool on) override { netcfg = on; }
     bool netcfg = false;
 };
+
+// A link that takes every write at once and shows nothing.
+class QuietPort final : public FileTransfer::TransferPort
+{
+public:
+    bool write(const QByteArray &) override { return true; }
+    qint64 bytesToWrite() const override { return 0; }
+    void console(int, const QString &) override {}
+    void progress(int) override {}
+};
+
+// The device's noise during both transfers, in every phase they wait in,
+// and the same bytes taken as a firmware file.
+void feedTransfers(const QByteArray &bytes, const QString &raw)
+{
+    (void)FileTransfer::checkFirmware(bytes);
+    (void)FileTransfer::confirmedEdidSlot(Protocol::compact(raw));
+    (void)FileTransfer::FirmwareImage::fromFile(bytes);
+    QuietPort port;
+    const QByteArray file(3 * FileTransfer::PacketBytes, 'x');
+    QByteArray trailer(FileTransfer::TrailerBytes, '\0');
+    trailer.replace(0, 4, FileTransfer::TrailerMagic);
+    trailer[FileTransfer::TrailerLengthOffset + 2] = char(file.size() >> 8);
+    if (auto image = FileTransfer::FirmwareImage::fromFile(file + trailer)) {
+        FileTransfer::FirmwareTransfer firmware(port, *image);
+        firmware.start(0);
+        firmware.tick(firmware.nextDueMs());
+        for (int i = 0; i < 4 && !firmware.finished(); ++i) {
+            firmware.received(raw, 2000 + i);
+            firmware.tick(2000 + i);
+        }
+    }
+    FileTransfer::EdidTransfer edid(port, file, QStringLiteral("2"), 9600);
+    edid.start(0);
+    edid.tick(edid.nextDueMs());
+    edid.received(raw, 1500);
+    edid.tick(1600);
+    edid.received(raw, 1700);
+    edid.tick(edid.nextDueMs());
+}
 
 struct Harness
 {
@@ -145,6 +187,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     h.sink.model = (mode & 8) ? QStringLiteral("16x16") : QStringLiteral("4x4");
     h.sink.echo = raw;
 
+    feedTransfers(bytes, raw);
     (void)Protocol::isErrorReply(raw);
     (void)Protocol::hasLineEndingOk(raw);
     (void)Protocol::answerEnd(QLatin1String(Protocol::Command::InfoDevice), raw);
