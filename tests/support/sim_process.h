@@ -42,6 +42,12 @@
 //   set ores <output> <1..15|text>   set signal in|out <n> on|off
 //   set audio <output> on|off        set edid <input> <1..28>
 //   set level brightness|contrast <output> <0..100>
+// File transfers after "(update,mcu|fpga,n)" / "(update,edid,n)" (the pty runs
+// at the real line rate of its baud; state shows receiving=, payloads=,
+// payload<i>=kind,target,bytes,sha1,result and edidslot<n>=bytes,sha1):
+//   fault packetdelay <ms>   fault ackdrop <n>   fault packerr <n>
+//   fault dropafter <n>      fault edidslot <n>  fault edidsplit on|off
+//   fault reboot <ms>        (each "... off" too)  set receivetimeout <ms>
 // Front-panel keys; the device announces each result unasked to every client:
 //   panel route <input> <output>|a   (routing lines + ok; stops polling first)
 //   panel save|clear <scene>          (scene<n>saved|deleted + ok)
