@@ -4,7 +4,6 @@
 // the link handed back to the receiver and the heartbeat.
 #include <QCheckBox>
 #include <QComboBox>
-#include <QCryptographicHash>
 #include <QLineEdit>
 #include <QMimeData>
 #include <QProgressBar>
@@ -13,40 +12,18 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTimer>
-#include <QtEndian>
 
 #include "mainwindow/edid/edidpage.h"
 #include "mainwindow/system/firmwarepage.h"
 #include "mainwindow/transfer/transferrunner.h"
 #include "pages_harness.h"
+#include "transfer_files.h"
 
 namespace {
 constexpr int TransferDoneMs = 15000;
-
-QByteArray pattern(int size, int seed)
-{
-    QByteArray bytes(size, Qt::Uninitialized);
-    for (int i = 0; i < size; ++i)
-        bytes[i] = char((i * 31 + seed * 7 + i / 251) & 0xff);
-    return bytes;
-}
-
-QByteArray firmware(int payload, bool littleEndianLength = false)
-{
-    QByteArray trailer(FileTransfer::TrailerBytes, char(0x11));
-    trailer.replace(0, 4, "ZQLD");
-    if (littleEndianLength)
-        qToLittleEndian<quint32>(quint32(payload), trailer.data() + FileTransfer::TrailerLengthOffset);
-    else
-        qToBigEndian<quint32>(quint32(payload), trailer.data() + FileTransfer::TrailerLengthOffset);
-    return pattern(payload, payload) + trailer;
-}
-
-QString sha1(const QByteArray &bytes)
-{
-    return QString::fromLatin1(QCryptographicHash::hash(bytes, QCryptographicHash::Sha1).toHex());
-}
 } // namespace
+
+using namespace TransferFiles;
 
 class TestTransfer : public QObject
 {

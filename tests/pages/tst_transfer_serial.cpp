@@ -1,10 +1,8 @@
 // Files over the RS-232 line at 9600 baud, where the bytes take longer on the
 // wire than the device's pauses: a firmware packet needs a second to arrive,
 // a 2 KiB EDID two. What arrives is compared with the simulator's hash.
-#include <QCryptographicHash>
 #include <QSignalSpy>
 #include <QTemporaryDir>
-#include <QtEndian>
 #include <QtTest>
 
 #include "app/commonlyused.h"
@@ -15,6 +13,7 @@
 #include "mainwindow/transfer/transferrunner.h"
 #include "resources/trivaneresources.h"
 #include "tests/support/sim_process.h"
+#include "transfer_files.h"
 
 #include <QCheckBox>
 #include <QLineEdit>
@@ -24,19 +23,9 @@ namespace {
 constexpr int Rate = 9600;
 constexpr int TransferDoneMs = 20000;
 
-QByteArray pattern(int size)
-{
-    QByteArray bytes(size, Qt::Uninitialized);
-    for (int i = 0; i < size; ++i)
-        bytes[i] = char((i * 17 + i / 253) & 0xff);
-    return bytes;
-}
-
-QString sha1(const QByteArray &bytes)
-{
-    return QString::fromLatin1(QCryptographicHash::hash(bytes, QCryptographicHash::Sha1).toHex());
-}
 } // namespace
+
+using namespace TransferFiles;
 
 class TestTransferSerial : public QObject
 {
@@ -49,7 +38,7 @@ private slots:
     void edidConfirmedAfterItsLineTime();
 
 private:
-    QString file(const QString &name, const QByteArray &bytes)
+    QString writeFile(const QString &name, const QByteArray &bytes)
     {
         const QString path = m_dir.filePath(name);
         QFile f(path);
@@ -99,13 +88,11 @@ void TestTransferSerial::cleanupTestCase()
 void TestTransferSerial::firmwareOverTheLine()
 {
     const int payload = 2 * 1024 + 100;
-    QByteArray trailer(76, char(0x22));
-    trailer.replace(0, 4, "ZQLD");
-    qToBigEndian<quint32>(quint32(payload), trailer.data() + 12);
-    const QByteArray image = pattern(payload);
+    const QByteArray file = firmware(payload);
+    const QByteArray image = file.left(payload);
     FirmwarePage *page = m_window->firmwarePage();
     page->findChild<QLineEdit *>(QStringLiteral("lineEdit_FirmwareUpdate"))
-        ->setText(file(QStringLiteral("fw.bin"), image + trailer));
+        ->setText(writeFile(QStringLiteral("fw.bin"), file));
     page->findChild<QRadioButton *>(QStringLiteral("radioButton_MCU"))->click();
     QSignalSpy finished(m_window->transferRunner(), &TransferRunner::Send_TransferFinished);
     page->on_pushButton_upgrade_clicked();
@@ -123,12 +110,12 @@ void TestTransferSerial::edidConfirmedAfterItsLineTime()
 {
     // 2 KiB take 2.1 s on the wire after the program's port took them: the
     // device's confirmation comes long after a fixed half-second check.
-    const QByteArray edid = pattern(2048);
+    const QByteArray edid = pattern(2048, 5);
     EdidPage *page = m_window->edidPage();
     page->showUploadView(true);
     page->findChild<QCheckBox *>(QStringLiteral("checkBox_EDID2"))->click();
     page->findChild<QLineEdit *>(QStringLiteral("lineEdit_Load_EDID_File"))
-        ->setText(file(QStringLiteral("edid.bin"), edid));
+        ->setText(writeFile(QStringLiteral("edid.bin"), edid));
     QSignalSpy finished(m_window->transferRunner(), &TransferRunner::Send_TransferFinished);
     page->on_pushButton_upload_clicked();
     QTRY_COMPARE_WITH_TIMEOUT(finished.count(), 1, TransferDoneMs);
