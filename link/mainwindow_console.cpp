@@ -252,8 +252,14 @@ void MainWindow::appendConsoleBatch(const QVector<ConsoleMessage> &messages)
     green.setBackground(Qt::white);
     QTextCharFormat red = green;
     red.setForeground(QColor(237, 28, 36));
-    const QString received = tr("receive:  \n%1");
-    const QString sent = tr("send:  \n%1");
+    QString received = tr("receive:  \n%1");
+    QString sent = tr("send:  \n%1");
+    received.replace(QLatin1Char('\n'), QChar::LineSeparator);
+    sent.replace(QLatin1Char('\n'), QChar::LineSeparator);
+
+    // Room first, in one cut of a tenth: left to the line limit, the document
+    // would walk and lay out every block it drops, one by one.
+    int removed = trimConsole(messages.size());
 
     // Plain text in one edit: thousands of lines cost one layout pass, where
     // a line of markup each would cost a parse and a layout each.
@@ -261,14 +267,23 @@ void MainWindow::appendConsoleBatch(const QVector<ConsoleMessage> &messages)
     cursor.movePosition(QTextCursor::End);
     cursor.beginEditBlock();
     bool first = log->document()->isEmpty();
+    qint64 shownAtMs = -1;
+    QString time;
     for (const ConsoleMessage &m : messages) {
         if (m.text.isEmpty() || m.text == QLatin1String("\r\n") || m.text == QLatin1String("\r")
             || m.text == QLatin1String("\n"))
             continue;
+        // One block per message, its own lines broken inside it, as the
+        // markup path shows them: the line bound counts messages either way.
         QString text = m.text.size() > ConsoleLinePreviewChars ? m.text.left(ConsoleLinePreviewChars) : m.text;
         text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
         text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
-        const QString time = QDateTime::fromMSecsSinceEpoch(m.atMs).toString(QLatin1String(TimeFormat));
+        text.replace(QLatin1Char('\n'), QChar::LineSeparator);
+        // Messages of one millisecond share their time stamp.
+        if (m.atMs != shownAtMs) {
+            shownAtMs = m.atMs;
+            time = QDateTime::fromMSecsSinceEpoch(m.atMs).toString(QLatin1String(TimeFormat));
+        }
         const QTextCharFormat &format = m.kind == 2 ? red : m.kind == 0 ? plain : green;
         if (!first)
             cursor.insertBlock();
@@ -278,7 +293,7 @@ void MainWindow::appendConsoleBatch(const QVector<ConsoleMessage> &messages)
         cursor.insertText((m.kind == 1 ? sent : received).arg(text), format);
     }
     cursor.endEditBlock();
-    const int removed = trimConsole(0);
+    removed += trimConsole(0); // the character bound
     if (autoScroll) {
         scrollConsoleToEnd();
     } else {
