@@ -43,6 +43,7 @@ private slots:
     void upgradeLocksAndRefusesDuringTransfer();
     void edidUpload_data();
     void edidUpload();
+    void lateEdidConfirmationIsReported();
     void strayReadyAnswersAreIgnored();
     void typedAnnouncementIsRefused();
     void dropsOnlyOnFilePages();
@@ -131,6 +132,8 @@ void TestTransfer::cleanup()
         control(QStringLiteral("fault %1 off").arg(QLatin1String(fault)));
     control(QStringLiteral("fault split off"));
     control(QStringLiteral("fault edidsplit off"));
+    control(QStringLiteral("fault delay 0"));
+    control(QStringLiteral("set receivetimeout 300"));
     runner()->firmwareTiming.packetPolls = FileTransfer::FirmwareTiming().packetPolls;
     QTRY_COMPARE_WITH_TIMEOUT(h.sim().state().value(QStringLiteral("receiving")), QStringLiteral("none"), 3000);
     // A fault that dropped the link: the test's link comes back.
@@ -347,6 +350,27 @@ void TestTransfer::edidUpload()
     QCOMPARE(state.value(QStringLiteral("edidslot3")), QStringLiteral("%1,%2").arg(edid.size()).arg(sha1(edid)));
     verifyIdle();
     QVERIFY(!child<QPushButton>(window()->edidPage(), "pushButton_upload")->isEnabled());
+    showPage(6);
+}
+
+void TestTransfer::lateEdidConfirmationIsReported()
+{
+    // Every answer 2.5 s late: the upload ends unconfirmed (red), then the
+    // device's confirmation arrives through the receiver and is reported.
+    showPage(5);
+    control(QStringLiteral("set receivetimeout 10000"));
+    control(QStringLiteral("fault delay 2500"));
+    QSignalSpy finished(runner(), &TransferRunner::Send_TransferFinished);
+    upload(file(QStringLiteral("late.bin"), pattern(512, 9)), 1);
+    QTRY_COMPARE_WITH_TIMEOUT(finished.count(), 1, TransferDoneMs);
+    QCOMPARE(finished.at(0).at(1).toBool(), false);
+    QCOMPARE(window()->lastToast(), QStringLiteral("EDID1上传后未收到设备确认！"));
+    QCOMPARE(runner()->lateEdidSlot(), QStringLiteral("1"));
+    QTRY_COMPARE_WITH_TIMEOUT(window()->lastToast(), QStringLiteral("EDID1升级成功！"), 5000);
+    QVERIFY(runner()->lateEdidSlot().isEmpty());
+    control(QStringLiteral("fault delay 0"));
+    control(QStringLiteral("set receivetimeout 300"));
+    window()->heartbeatTimer->stop();
     showPage(6);
 }
 
