@@ -19,10 +19,12 @@
 #include <QDebug>
 #include <QDir>
 #include <QEvent>
+#include <QFileInfo>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QIcon>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QPointer>
@@ -37,6 +39,7 @@ const QString CaptionPrefix = QStringLiteral("lineEdit_HDMI1_");
 const QString CellPrefix = QStringLiteral("widget_HDMI1_");
 const char InputNumberProperty[] = "Data";
 const char BoxProperty[] = "optionBox";
+const char UploadSlotProperty[] = "uploadSlot";
 
 // Built-in profiles, code 1 first.
 constexpr int BuiltInCount = 8;
@@ -91,10 +94,19 @@ EdidPage::EdidPage(MainWindow *window, NameStore *names, QWidget *parent)
     // A long path, chosen or typed, reads in full on the field's tooltip.
     connect(ui->lineEdit_Load_EDID_File, &QLineEdit::textChanged, ui->lineEdit_Load_EDID_File,
         &QLineEdit::setToolTip);
+    // Read when the operator is done with the path, not on every keystroke.
+    connect(ui->lineEdit_Load_EDID_File, &QLineEdit::editingFinished, this, &EdidPage::readFileInfo);
+    for (int slot = 1; slot <= Edid::UserSlots; ++slot) {
+        // A click on a slot's name chooses the slot, as on its box.
+        uploadSlotName(slot)->setProperty(UploadSlotProperty, slot);
+        uploadSlotName(slot)->installEventFilter(this);
+    }
     connect(ui->pushButton_EDID_UploadView, &QPushButton::clicked, this, [this] { showUploadView(true); });
     connect(ui->pushButton_EDID_Back, &QPushButton::clicked, this, [this] { showUploadView(false); });
     connectRunner();
     showUploadView(false);
+    showUploadSlotNames();
+    showFileInfo();
 }
 
 EdidPage::~EdidPage()
@@ -522,11 +534,18 @@ void EdidPage::showLinkLost()
 void EdidPage::showUploadView(bool upload)
 {
     ui->stackedWidget_EDID_Set->setCurrentWidget(upload ? ui->page_EDID_2 : ui->page_EDID_1);
+    if (upload) {
+        connectRunner();
+        // The file may have been rebuilt since it was read.
+        if (!m_transferShown)
+            readFileInfo();
+    }
 }
 
 void EdidPage::setEdidFile(const QString &path)
 {
     ui->lineEdit_Load_EDID_File->setText(QDir::toNativeSeparators(path));
+    readFileInfo();
 }
 
 void EdidPage::on_pushButton_Load_EDID_File_clicked()
@@ -574,7 +593,10 @@ void EdidPage::on_pushButton_upload_clicked()
         return;
     }
     // The field's path counts whether it was chosen, typed or dropped.
-    const FileTransfer::FileRead read = FileTransfer::readFile(ui->lineEdit_Load_EDID_File->text().trimmed());
+    const QString path = ui->lineEdit_Load_EDID_File->text().trimmed();
+    const FileTransfer::FileRead read = FileTransfer::readFile(path);
+    // The card shows the file exactly as the button judged it.
+    noteFile(path, read);
     if (read.problem != FileTransfer::Problem::None) {
         m_window->showToast(TransferRunner::problemText(read.problem, TransferRunner::Kind::Edid), failure);
         if (read.problem == FileTransfer::Problem::Missing || read.problem == FileTransfer::Problem::Empty)
@@ -589,6 +611,7 @@ void EdidPage::on_pushButton_upload_clicked()
         return;
     }
     m_uploadSlot = slot;
+    m_transferTotal = read.bytes.size();
     runner->armEdid(read.bytes, slot);
     m_window->sendData(QString::fromLatin1(Protocol::Command::UpdateEdid).arg(slot));
 }
@@ -614,14 +637,42 @@ void EdidPage::chooseUploadSlot(int slot)
     // As with the profiles: clicking the chosen slot again keeps it chosen.
     for (int n = 1; n <= Edid::UserSlots; ++n)
         uploadSlotBox(n)->setChecked(n == slot);
+    showUploadSlotNames();
 }
 
 void EdidPage::showUploadSlotNames()
 {
     // The boxes keep their fixed texts; the name the operator gave a slot on
-    // the profile view tells which one is meant.
-    for (int slot = 1; slot <= Edid::UserSlots; ++slot)
+    // the profile view, under each, tells what an upload overwrites.
+    for (int slot = 1; slot <= Edid::UserSlots; ++slot) {
+        const QString stored = m_slotNames.name(slot);
+        const bool named = !stored.isEmpty() && !isDefaultSlotText(slot, stored);
         uploadSlotBox(slot)->setToolTip(slotCaption(slot));
+        QLabel *label = uploadSlotName(slot);
+        label->setText(named ? stored : tr("未命名"));
+        label->setToolTip(named ? stored : QString());
+        const QString style = uploadSlotBox(slot)->isChecked()
+            ? QStringLiteral("color: #1F2D3D; font-weight: bold;")
+            : QStringLiteral("color: #5B6B7F;");
+        if (label->styleSheet() != style)
+            label->setStyleSheet(style);
+    }
+}
+
+QLabel *EdidPage::uploadSlotName(int slot) const
+{
+    switch (slot) {
+    case 1:
+        return ui->label_EdidSlot_Name1;
+    case 2:
+        return ui->label_EdidSlot_Name2;
+    case 3:
+        return ui->label_EdidSlot_Name3;
+    case 4:
+        return ui->label_EdidSlot_Name4;
+    default:
+        return nullptr;
+    }
 }
 
 void EdidPage::connectRunner()
@@ -630,22 +681,39 @@ void EdidPage::connectRunner()
     if (!runner || runner == m_runner)
         return;
     m_runner = runner;
-    connect(runner, &TransferRunner::Send_TransferShown, this, [this](TransferRunner::Kind kind, bool visible) {
-        if (kind == TransferRunner::Kind::Edid)
+    connect(
+        runner, &TransferRunner::Send_TransferShown, this, [this](TransferRunner::Kind kind, bool visible) {
+            if (kind != TransferRunner::Kind::Edid)
+                return;
+            // Hidden with no transfer on the link: the device's confirmation of
+            // an unconfirmed upload came late; "no confirmation" is no longer true.
+            if (!visible && m_runner && !m_runner->running() && m_lastTransfer
+                && m_lastTransfer->outcome == FileTransfer::Outcome::Unconfirmed
+                && m_runner->lateEdidSlot().isEmpty())
+                m_lateAnswer = true;
             showTransfer(visible);
-    });
+        });
     connect(runner, &TransferRunner::Send_TransferProgress, this, [this](TransferRunner::Kind kind, int percent) {
         if (kind == TransferRunner::Kind::Edid)
             showProgress(percent);
     });
-    connect(runner, &TransferRunner::Send_TransferFinished, this, [this](TransferRunner::Kind kind, bool) {
-        if (kind == TransferRunner::Kind::Edid)
-            setUploadChoiceEnabled(true);
+    connect(runner, &TransferRunner::Send_TransferFinished, this, [this](TransferRunner::Kind kind, bool ok) {
+        if (kind != TransferRunner::Kind::Edid)
+            return;
+        setUploadChoiceEnabled(true);
+        if (m_runner && m_runner->lastFigures().kind == TransferRunner::Kind::Edid) {
+            m_lastTransfer = m_runner->lastFigures();
+            m_lastSucceeded = ok;
+            m_lastSlot = m_uploadSlot;
+            m_lateAnswer = false;
+        }
+        readFileInfo();
     });
 }
 
 void EdidPage::showTransfer(bool visible)
 {
+    m_transferShown = visible;
     setUploadChoiceEnabled(!visible);
     showProgress(0);
     ui->label_EDID_upgrade->setVisible(visible);
@@ -658,6 +726,7 @@ void EdidPage::showProgress(int percent)
     ui->progressBar_EDID_Upgrade->setValue(m_percent);
     ui->label_EDID_upgrade->setText(
         tr("正在上传EDID%1，请勿断开设备… %2%").arg(m_uploadSlot, QString::number(m_percent)));
+    showLastTransfer();
 }
 
 void EdidPage::setUploadChoiceEnabled(bool enabled)
@@ -675,6 +744,15 @@ bool EdidPage::eventFilter(QObject *watched, QEvent *event)
 {
     if (watched == ui->scrollArea_EDID_Options->viewport() && event->type() == QEvent::Resize) {
         fitColumns();
+        return false;
+    }
+    if (event->type() == QEvent::MouseButtonPress && watched->property(UploadSlotProperty).isValid()) {
+        const auto *press = static_cast<QMouseEvent *>(event);
+        const int slot = watched->property(UploadSlotProperty).toInt();
+        if (press->button() == Qt::LeftButton && uploadSlotBox(slot) && uploadSlotBox(slot)->isEnabled()) {
+            chooseUploadSlot(slot);
+            return true;
+        }
         return false;
     }
     // A click on a fixed caption chooses its profile, as a label would.
@@ -696,9 +774,122 @@ void EdidPage::changeEvent(QEvent *event)
         ui->retranslateUi(this);
         showCaptions();
         showProgress(m_percent);
+        showFileInfo();
     } else if (event->type() == QEvent::StyleChange || event->type() == QEvent::FontChange) {
         // The window's style sheet arrives after the page is built: the
         // captions are measured again in its font.
         showCaptions();
     }
+}
+
+// ---- file information card ---------------------------------------------------
+
+void EdidPage::readFileInfo()
+{
+    const QString path = ui->lineEdit_Load_EDID_File->text().trimmed();
+    noteFile(path, FileTransfer::readFile(path));
+}
+
+void EdidPage::noteFile(const QString &path, const FileTransfer::FileRead &read)
+{
+    m_filePath = path;
+    m_fileProblem = read.problem;
+    m_summary = FileTransfer::summarizeEdid(read.bytes);
+    showFileInfo();
+}
+
+void EdidPage::showFileInfo()
+{
+    using FileTransfer::EdidIssue;
+    using FileTransfer::Problem;
+    using Tone = FirmwarePage::Tone;
+    FirmwarePage::showValue(ui->label_EdidInfo_FileValue,
+        m_filePath.isEmpty() ? FirmwarePage::tr("未选择文件") : FirmwarePage::fileText(m_filePath));
+    showLastTransfer();
+    if (m_fileProblem == Problem::NoPath) {
+        for (QLabel *label :
+            { ui->label_EdidInfo_SizeValue, ui->label_EdidInfo_BlocksValue, ui->label_EdidInfo_FormatValue })
+            FirmwarePage::showValue(label, QString());
+        return;
+    }
+    const QString problem = FirmwarePage::problemNote(m_fileProblem, TransferRunner::Kind::Edid, m_filePath);
+    if (m_fileProblem != Problem::None && m_fileProblem != Problem::Empty) {
+        // Not read: a file too large to read still has a size worth showing.
+        const QFileInfo info(m_filePath);
+        FirmwarePage::showValue(
+            ui->label_EdidInfo_SizeValue, info.isFile() ? FirmwarePage::sizeText(info.size()) : QString());
+        FirmwarePage::showValue(ui->label_EdidInfo_BlocksValue, QString());
+        FirmwarePage::showValue(ui->label_EdidInfo_FormatValue, problem, Tone::Bad);
+        return;
+    }
+
+    const FileTransfer::EdidSummary &summary = m_summary;
+    FirmwarePage::showValue(ui->label_EdidInfo_SizeValue, FirmwarePage::sizeText(summary.fileBytes));
+    QString blocks;
+    if (summary.extraBytes > 0)
+        blocks = tr("%1 个完整块，另余 %2 字节").arg(summary.wholeBlocks).arg(summary.extraBytes);
+    else if (summary.wholeBlocks > 0)
+        blocks = tr("%1 块（每块 %2 字节）").arg(summary.wholeBlocks).arg(FileTransfer::EdidBlockBytes);
+    FirmwarePage::showValue(ui->label_EdidInfo_BlocksValue, blocks);
+
+    QString reason;
+    switch (summary.issue) {
+    case EdidIssue::None:
+        FirmwarePage::showValue(ui->label_EdidInfo_FormatValue, tr("标准EDID"), Tone::Good);
+        return;
+    case EdidIssue::Empty:
+        // Nothing to send: the upload button refuses it.
+        FirmwarePage::showValue(ui->label_EdidInfo_FormatValue, problem, Tone::Bad);
+        return;
+    case EdidIssue::NotWholeBlocks:
+        reason = tr("大小不是%1字节的整数倍").arg(FileTransfer::EdidBlockBytes);
+        break;
+    case EdidIssue::BadHeader:
+        reason = tr("文件头不是 00 FF FF FF FF FF FF 00");
+        break;
+    case EdidIssue::BadChecksum:
+        reason = tr("第%1块校验和不为0").arg(summary.badBlock);
+        break;
+    }
+    // Information only: the device stores any non-empty file.
+    FirmwarePage::showValue(ui->label_EdidInfo_FormatValue,
+        tr("不是标准EDID格式（%1），设备仍会接收").arg(reason), Tone::Caution);
+}
+
+void EdidPage::showLastTransfer()
+{
+    using Tone = FirmwarePage::Tone;
+    if (m_transferShown) {
+        ui->label_EdidInfo_Last->setText(tr("本次上传："));
+        FirmwarePage::showValue(ui->label_EdidInfo_LastValue,
+            tr("EDID%1，%2").arg(m_uploadSlot, FirmwarePage::liveText(m_transferTotal, m_percent)));
+        return;
+    }
+    ui->label_EdidInfo_Last->setText(tr("上次上传："));
+    if (!m_lastTransfer) {
+        FirmwarePage::showValue(ui->label_EdidInfo_LastValue, QString());
+        return;
+    }
+    const TransferRunner::Figures &last = *m_lastTransfer;
+    const QString seconds = FileTransfer::secondsText(last.elapsedMs);
+    if (m_lastSucceeded) {
+        FirmwarePage::showValue(ui->label_EdidInfo_LastValue,
+            tr("成功：EDID%1，用时 %2 秒").arg(m_lastSlot, seconds), Tone::Good);
+        return;
+    }
+    const QString why = FirmwarePage::outcomeText(last.outcome);
+    if (last.outcome == FileTransfer::Outcome::Unconfirmed && m_lateAnswer) {
+        // Whether it named this slot, the message shown then told.
+        FirmwarePage::showValue(
+            ui->label_EdidInfo_LastValue, tr("EDID%1已发出，设备在等待结束后才应答").arg(m_lastSlot));
+        return;
+    }
+    if (last.outcome == FileTransfer::Outcome::Unconfirmed) {
+        // Sent whole; the device may still confirm it later.
+        FirmwarePage::showValue(
+            ui->label_EdidInfo_LastValue, tr("EDID%1已发出，%2").arg(m_lastSlot, why), Tone::Caution);
+        return;
+    }
+    FirmwarePage::showValue(
+        ui->label_EdidInfo_LastValue, tr("失败：EDID%1，%2").arg(m_lastSlot, why), Tone::Bad);
 }

@@ -6,15 +6,19 @@
 #include <QVector>
 #include <QWidget>
 
+#include "link/transfer/fileinfo.h"
 #include "mainwindow/edid/edidmodel.h"
+#include "mainwindow/transfer/transferrunner.h"
+
+#include <optional>
 
 class EdidLineEdit;
 class MainWindow;
 class NameStore;
 class QCheckBox;
 class QGridLayout;
+class QLabel;
 class QLineEdit;
-class TransferRunner;
 class my_ToolButton;
 
 namespace Ui {
@@ -25,7 +29,8 @@ class EdidPage;
 // with their captions (four user slots named by the operator), and the set
 // button. Choosing an input reads its profile; setting waits for the device
 // to confirm exactly what was sent. A second view (`page_EDID_2`) uploads an
-// EDID file into one of the four user slots.
+// EDID file into one of the four user slots, shows the slots' names, what
+// the chosen file is and how the last upload went.
 class EdidPage final : public QWidget
 {
     Q_OBJECT
@@ -101,12 +106,18 @@ private:
     QCheckBox *uploadSlotBox(int slot) const;
     // Checks upload slot `slot` (1..4) alone.
     void chooseUploadSlot(int slot);
-    // The operator's slot names on the upload boxes.
+    // The operator's slot names under the upload boxes.
     void showUploadSlotNames();
+    QLabel *uploadSlotName(int slot) const;
     void connectRunner();
     void showTransfer(bool visible);
     void showProgress(int percent);
     void setUploadChoiceEnabled(bool enabled);
+    // The file information card: reads the field's file, or shows `read`.
+    void readFileInfo();
+    void noteFile(const QString &path, const FileTransfer::FileRead &read);
+    void showFileInfo();
+    void showLastTransfer();
 
     Ui::EdidPage *ui = nullptr;
     MainWindow *m_window = nullptr;
@@ -129,4 +140,14 @@ private:
     TransferRunner *m_runner = nullptr; // connected to this one
     QString m_uploadSlot;                // of the upload last announced
     int m_percent = 0;
+    bool m_transferShown = false;
+
+    QString m_filePath; // as read last, trimmed
+    FileTransfer::Problem m_fileProblem = FileTransfer::Problem::NoPath;
+    FileTransfer::EdidSummary m_summary; // of the file as read last
+    qint64 m_transferTotal = 0; // size of the file announced last
+    std::optional<TransferRunner::Figures> m_lastTransfer;
+    bool m_lastSucceeded = false;
+    QString m_lastSlot;
+    bool m_lateAnswer = false; // the device answered the last upload after the wait
 };

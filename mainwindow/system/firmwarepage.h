@@ -1,9 +1,14 @@
 #pragma once
 
+#include "link/transfer/fileinfo.h"
+#include "mainwindow/transfer/transferrunner.h"
+
 #include <QWidget>
 
+#include <optional>
+
 class MainWindow;
-class TransferRunner;
+class QLabel;
 
 namespace SettingsCatalogue {
 struct Key;
@@ -17,7 +22,9 @@ class FirmwarePage;
 // `pushButton_browse`), its kind (`radioButton_MCU`, `radioButton_FPGA`) and
 // target (`comboBox_FirmwareUpdate`, offered by model), the start button
 // `pushButton_upgrade` and the progress (`label_Firmware_Upgrade`,
-// `progressBar_Firmware_Update`, hidden until a transfer runs).
+// `progressBar_Firmware_Update`, hidden until a transfer runs). The card
+// `groupBox_FirmwareInfo` tells what the chosen file holds, whether it passes
+// the check, and how the last upgrade went (live while one runs).
 class FirmwarePage final : public QWidget
 {
     Q_OBJECT
@@ -29,6 +36,24 @@ public:
     // stored under `key`, stores the chosen path there and returns it; tells
     // the operator and returns an empty path when nothing was chosen.
     static QString chooseUpgradeFile(QWidget *parent, MainWindow *window, const SettingsCatalogue::Key &key);
+
+    // The file cards of both transfers share their wording and colours.
+    enum class Tone { Plain, Good, Caution, Bad };
+    static void showValue(QLabel *label, const QString &text, Tone tone = Tone::Plain);
+    // "1.00 MiB (1,048,652 字节)", "256 字节".
+    static QString sizeText(qint64 bytes);
+    // "640 KiB", "256 字节": for figures that change while the operator watches.
+    static QString shortSizeText(qint64 bytes);
+    // The file's name and when it was last changed; empty without a file.
+    static QString fileText(const QString &path);
+    // A file's problem as the card states it: the toast's words, calmly, and
+    // for a file at `path` too large to read, its limit.
+    static QString problemNote(
+        FileTransfer::Problem problem, TransferRunner::Kind kind, const QString &path = QString());
+    // Why a transfer ended, for "失败：…".
+    static QString outcomeText(FileTransfer::Outcome outcome);
+    // "正在发送：x / y（n%）" while a transfer of `total` bytes runs.
+    static QString liveText(qint64 total, int percent);
 
 public slots:
     void on_pushButton_browse_clicked();
@@ -42,6 +67,8 @@ public slots:
 
 protected:
     void changeEvent(QEvent *event) override;
+    // The file may have been rebuilt while another page was shown.
+    void showEvent(QShowEvent *event) override;
 
 private:
     void fillTargets();
@@ -55,10 +82,24 @@ private:
     void setChoiceEnabled(bool enabled);
     void showFailure(const QString &text);
 
+    // ---- file information card
+    // Reads the field's file and shows what it holds.
+    void readFileInfo();
+    void noteFile(const QString &path, const FileTransfer::FileRead &read);
+    void showFileInfo();
+    void showLastTransfer();
+
     MainWindow *m_window;
     Ui::FirmwarePage *ui;
     QString m_model; // the targets are offered for this model
     TransferRunner *m_runner = nullptr; // connected to this one
     bool m_transferShown = false;
     int m_percent = 0;
+
+    QString m_filePath; // as read last, trimmed
+    FileTransfer::Problem m_fileProblem = FileTransfer::Problem::NoPath;
+    FileTransfer::FirmwareSummary m_summary; // of the file as read last
+    qint64 m_transferTotal = 0; // payload of the image announced last
+    std::optional<TransferRunner::Figures> m_lastTransfer;
+    bool m_lastSucceeded = false;
 };

@@ -183,9 +183,12 @@ ReplyDispatcher::Flow TransferRunner::onEdidStored(ReplyDispatcher::BranchCall &
         m_window->showToast(tr("设备确认的是EDID%1，不是所选的EDID%2！").arg(confirmed, expected),
                             QString::fromLatin1(Protocol::FailureStyle));
         m_window->heartbeatTimer->start(HeartbeatAfterMs);
+        emit Send_TransferFinished(Kind::Edid, false);
         return ReplyDispatcher::Flow::End;
     }
     edidSucceeded(expected, m_lastFigures.elapsedMs);
+    m_lastFigures.outcome = Outcome::Succeeded;
+    emit Send_TransferFinished(Kind::Edid, true);
     return ReplyDispatcher::Flow::Continue;
 }
 

@@ -81,6 +81,8 @@ signals:
     // The page shows or hides its progress label and bar.
     void Send_TransferShown(TransferRunner::Kind kind, bool visible);
     void Send_TransferProgress(TransferRunner::Kind kind, int percent);
+    // A transfer ended; for an EDID upload that ended unconfirmed, once more
+    // when the device's late confirmation arrives.
     void Send_TransferFinished(TransferRunner::Kind kind, bool succeeded);
 
 private:

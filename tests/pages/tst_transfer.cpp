@@ -367,6 +367,8 @@ void TestTransfer::lateEdidConfirmationIsReported()
     QCOMPARE(window()->lastToast(), QStringLiteral("EDID1上传后未收到设备确认！"));
     QCOMPARE(runner()->lateEdidSlot(), QStringLiteral("1"));
     QTRY_COMPARE_WITH_TIMEOUT(window()->lastToast(), QStringLiteral("EDID1升级成功！"), 5000);
+    QCOMPARE(finished.count(), 2);
+    QCOMPARE(finished.at(1).at(1).toBool(), true);
     QVERIFY(runner()->lateEdidSlot().isEmpty());
     control(QStringLiteral("fault delay 0"));
     control(QStringLiteral("set receivetimeout 300"));
