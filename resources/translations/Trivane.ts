@@ -349,6 +349,86 @@
         <source>正在上传EDID%1，请勿断开设备… %2%</source>
         <translation>Uploading EDID%1, do not disconnect the device… %2%</translation>
     </message>
+    <message>
+        <source>文件信息</source>
+        <translation>File information</translation>
+    </message>
+    <message>
+        <source>文件：</source>
+        <translation>File:</translation>
+    </message>
+    <message>
+        <source>文件大小：</source>
+        <translation>File size:</translation>
+    </message>
+    <message>
+        <source>EDID块：</source>
+        <translation>EDID blocks:</translation>
+    </message>
+    <message>
+        <source>格式：</source>
+        <translation>Format:</translation>
+    </message>
+    <message>
+        <source>上次上传：</source>
+        <translation>Last upload:</translation>
+    </message>
+    <message>
+        <source>未命名</source>
+        <translation>Unnamed</translation>
+    </message>
+    <message>
+        <source>%1 个完整块，另余 %2 字节</source>
+        <translation>%1 whole blocks and %2 bytes more</translation>
+    </message>
+    <message>
+        <source>%1 块（每块 %2 字节）</source>
+        <translation>%1 blocks of %2 bytes</translation>
+    </message>
+    <message>
+        <source>标准EDID</source>
+        <translation>Standard EDID</translation>
+    </message>
+    <message>
+        <source>大小不是%1字节的整数倍</source>
+        <translation>size is not a multiple of %1 bytes</translation>
+    </message>
+    <message>
+        <source>文件头不是 00 FF FF FF FF FF FF 00</source>
+        <translation>header is not 00 FF FF FF FF FF FF 00</translation>
+    </message>
+    <message>
+        <source>第%1块校验和不为0</source>
+        <translation>checksum of block %1 is not 0</translation>
+    </message>
+    <message>
+        <source>不是标准EDID格式（%1），设备仍会接收</source>
+        <translation>Not a standard EDID (%1); the device accepts it all the same</translation>
+    </message>
+    <message>
+        <source>本次上传：</source>
+        <translation>This upload:</translation>
+    </message>
+    <message>
+        <source>EDID%1，%2</source>
+        <translation>EDID %1, %2</translation>
+    </message>
+    <message>
+        <source>成功：EDID%1，用时 %2 秒</source>
+        <translation>Succeeded: EDID %1 in %2 seconds</translation>
+    </message>
+    <message>
+        <source>EDID%1已发出，设备在等待结束后才应答</source>
+        <translation>EDID %1 sent; the device answered only after the wait</translation>
+    </message>
+    <message>
+        <source>EDID%1已发出，%2</source>
+        <translation>EDID %1 sent, %2</translation>
+    </message>
+    <message>
+        <source>失败：EDID%1，%2</source>
+        <translation>Failed: EDID %1, %2</translation>
+    </message>
 </context>
 <context>
     <name>EquipmentControlPage</name>
@@ -470,6 +550,122 @@
     <message>
         <source>正在升级，请勿断开设备… %1%</source>
         <translation>Upgrading, do not disconnect the device… %1%</translation>
+    </message>
+    <message>
+        <source>文件信息</source>
+        <translation>File information</translation>
+    </message>
+    <message>
+        <source>文件：</source>
+        <translation>File:</translation>
+    </message>
+    <message>
+        <source>文件大小：</source>
+        <translation>File size:</translation>
+    </message>
+    <message>
+        <source>升级数据：</source>
+        <translation>Upgrade data:</translation>
+    </message>
+    <message>
+        <source>文件校验：</source>
+        <translation>File check:</translation>
+    </message>
+    <message>
+        <source>上次升级：</source>
+        <translation>Last upgrade:</translation>
+    </message>
+    <message>
+        <source>未选择文件</source>
+        <translation>No file chosen</translation>
+    </message>
+    <message>
+        <source>%1 字节</source>
+        <translation>%1 bytes</translation>
+    </message>
+    <message>
+        <source>%1（%2）</source>
+        <translation>%1 (%2)</translation>
+    </message>
+    <message>
+        <source>%1（修改于 %2）</source>
+        <translation>%1 (modified %2)</translation>
+    </message>
+    <message>
+        <source>（文件大于%1）</source>
+        <translation> (file larger than %1)</translation>
+    </message>
+    <message>
+        <source>设备未应答</source>
+        <translation>the device did not answer</translation>
+    </message>
+    <message>
+        <source>设备拒绝接收</source>
+        <translation>the device refused the data</translation>
+    </message>
+    <message>
+        <source>连接中断</source>
+        <translation>the connection was lost</translation>
+    </message>
+    <message>
+        <source>数据未能发出</source>
+        <translation>the data could not be sent</translation>
+    </message>
+    <message>
+        <source>设备确认的不是所选槽位</source>
+        <translation>the device confirmed another slot</translation>
+    </message>
+    <message>
+        <source>未收到设备确认</source>
+        <translation>no confirmation from the device</translation>
+    </message>
+    <message>
+        <source>正在发送：%1%</source>
+        <translation>Sending: %1%</translation>
+    </message>
+    <message>
+        <source>正在发送：%1 / %2（%3%）</source>
+        <translation>Sending: %1 of %2 (%3%)</translation>
+    </message>
+    <message>
+        <source>%1，分 %2 包发送（每包 %3 字节）</source>
+        <translation>%1, sent in %2 packets of %3 bytes</translation>
+    </message>
+    <message>
+        <source>通过</source>
+        <translation>Passed</translation>
+    </message>
+    <message>
+        <source>（文件短于%1字节的校验块）</source>
+        <translation> (the file is shorter than the %1-byte check block)</translation>
+    </message>
+    <message>
+        <source>（校验块标识不是%1）</source>
+        <translation> (the check block does not start with %1)</translation>
+    </message>
+    <message>
+        <source>（长度字段 %1，实际数据 %2；长度字段按小端字节序写入）</source>
+        <translation> (length field %1, actual data %2; the length field is written little-endian)</translation>
+    </message>
+    <message>
+        <source>（长度字段 %1，实际数据 %2）</source>
+        <translation> (length field %1, actual data %2)</translation>
+    </message>
+    <message>
+        <source>本次升级：</source>
+        <translation>This upgrade:</translation>
+    </message>
+    <message>
+        <source>成功，用时 %1 秒</source>
+        <translation>Succeeded in %1 seconds</translation>
+    </message>
+    <message>
+        <source>成功，用时 %1 秒，平均 %2</source>
+        <translation>Succeeded in %1 seconds, %2 on average</translation>
+    </message>
+    <message>
+        <source>失败：%1，用时 %2 秒</source>
+        <translation>Failed after %2 seconds: %1</translation>
     </message>
 </context>
 <context>

@@ -349,6 +349,86 @@
         <source>正在上传EDID%1，请勿断开设备… %2%</source>
         <translation>正在上傳EDID%1，請勿斷開設備… %2%</translation>
     </message>
+    <message>
+        <source>文件信息</source>
+        <translation>檔案資訊</translation>
+    </message>
+    <message>
+        <source>文件：</source>
+        <translation>檔案：</translation>
+    </message>
+    <message>
+        <source>文件大小：</source>
+        <translation>檔案大小：</translation>
+    </message>
+    <message>
+        <source>EDID块：</source>
+        <translation>EDID區塊：</translation>
+    </message>
+    <message>
+        <source>格式：</source>
+        <translation>格式：</translation>
+    </message>
+    <message>
+        <source>上次上传：</source>
+        <translation>上次上傳：</translation>
+    </message>
+    <message>
+        <source>未命名</source>
+        <translation>未命名</translation>
+    </message>
+    <message>
+        <source>%1 个完整块，另余 %2 字节</source>
+        <translation>%1 個完整區塊，另餘 %2 位元組</translation>
+    </message>
+    <message>
+        <source>%1 块（每块 %2 字节）</source>
+        <translation>%1 區塊（每塊 %2 位元組）</translation>
+    </message>
+    <message>
+        <source>标准EDID</source>
+        <translation>標準EDID</translation>
+    </message>
+    <message>
+        <source>大小不是%1字节的整数倍</source>
+        <translation>大小不是%1位元組的整數倍</translation>
+    </message>
+    <message>
+        <source>文件头不是 00 FF FF FF FF FF FF 00</source>
+        <translation>檔頭不是 00 FF FF FF FF FF FF 00</translation>
+    </message>
+    <message>
+        <source>第%1块校验和不为0</source>
+        <translation>第%1區塊校驗和不為0</translation>
+    </message>
+    <message>
+        <source>不是标准EDID格式（%1），设备仍会接收</source>
+        <translation>不是標準EDID格式（%1），設備仍會接收</translation>
+    </message>
+    <message>
+        <source>本次上传：</source>
+        <translation>本次上傳：</translation>
+    </message>
+    <message>
+        <source>EDID%1，%2</source>
+        <translation>EDID%1，%2</translation>
+    </message>
+    <message>
+        <source>成功：EDID%1，用时 %2 秒</source>
+        <translation>成功：EDID%1，用時 %2 秒</translation>
+    </message>
+    <message>
+        <source>EDID%1已发出，设备在等待结束后才应答</source>
+        <translation>EDID%1已發出，設備在等待結束後才應答</translation>
+    </message>
+    <message>
+        <source>EDID%1已发出，%2</source>
+        <translation>EDID%1已發出，%2</translation>
+    </message>
+    <message>
+        <source>失败：EDID%1，%2</source>
+        <translation>失敗：EDID%1，%2</translation>
+    </message>
 </context>
 <context>
     <name>EquipmentControlPage</name>
@@ -470,6 +550,122 @@
     <message>
         <source>正在升级，请勿断开设备… %1%</source>
         <translation>正在升級，請勿斷開設備… %1%</translation>
+    </message>
+    <message>
+        <source>文件信息</source>
+        <translation>檔案資訊</translation>
+    </message>
+    <message>
+        <source>文件：</source>
+        <translation>檔案：</translation>
+    </message>
+    <message>
+        <source>文件大小：</source>
+        <translation>檔案大小：</translation>
+    </message>
+    <message>
+        <source>升级数据：</source>
+        <translation>升級資料：</translation>
+    </message>
+    <message>
+        <source>文件校验：</source>
+        <translation>檔案校驗：</translation>
+    </message>
+    <message>
+        <source>上次升级：</source>
+        <translation>上次升級：</translation>
+    </message>
+    <message>
+        <source>未选择文件</source>
+        <translation>未選擇檔案</translation>
+    </message>
+    <message>
+        <source>%1 字节</source>
+        <translation>%1 位元組</translation>
+    </message>
+    <message>
+        <source>%1（%2）</source>
+        <translation>%1（%2）</translation>
+    </message>
+    <message>
+        <source>%1（修改于 %2）</source>
+        <translation>%1（修改於 %2）</translation>
+    </message>
+    <message>
+        <source>（文件大于%1）</source>
+        <translation>（檔案大於%1）</translation>
+    </message>
+    <message>
+        <source>设备未应答</source>
+        <translation>設備未應答</translation>
+    </message>
+    <message>
+        <source>设备拒绝接收</source>
+        <translation>設備拒絕接收</translation>
+    </message>
+    <message>
+        <source>连接中断</source>
+        <translation>連線中斷</translation>
+    </message>
+    <message>
+        <source>数据未能发出</source>
+        <translation>資料未能發出</translation>
+    </message>
+    <message>
+        <source>设备确认的不是所选槽位</source>
+        <translation>設備確認的不是所選槽位</translation>
+    </message>
+    <message>
+        <source>未收到设备确认</source>
+        <translation>未收到設備確認</translation>
+    </message>
+    <message>
+        <source>正在发送：%1%</source>
+        <translation>正在發送：%1%</translation>
+    </message>
+    <message>
+        <source>正在发送：%1 / %2（%3%）</source>
+        <translation>正在發送：%1 / %2（%3%）</translation>
+    </message>
+    <message>
+        <source>%1，分 %2 包发送（每包 %3 字节）</source>
+        <translation>%1，分 %2 包發送（每包 %3 位元組）</translation>
+    </message>
+    <message>
+        <source>通过</source>
+        <translation>通過</translation>
+    </message>
+    <message>
+        <source>（文件短于%1字节的校验块）</source>
+        <translation>（檔案短於%1位元組的校驗區塊）</translation>
+    </message>
+    <message>
+        <source>（校验块标识不是%1）</source>
+        <translation>（校驗區塊標識不是%1）</translation>
+    </message>
+    <message>
+        <source>（长度字段 %1，实际数据 %2；长度字段按小端字节序写入）</source>
+        <translation>（長度欄位 %1，實際資料 %2；長度欄位按小端位元組序寫入）</translation>
+    </message>
+    <message>
+        <source>（长度字段 %1，实际数据 %2）</source>
+        <translation>（長度欄位 %1，實際資料 %2）</translation>
+    </message>
+    <message>
+        <source>本次升级：</source>
+        <translation>本次升級：</translation>
+    </message>
+    <message>
+        <source>成功，用时 %1 秒</source>
+        <translation>成功，用時 %1 秒</translation>
+    </message>
+    <message>
+        <source>成功，用时 %1 秒，平均 %2</source>
+        <translation>成功，用時 %1 秒，平均 %2</translation>
+    </message>
+    <message>
+        <source>失败：%1，用时 %2 秒</source>
+        <translation>失敗：%1，用時 %2 秒</translation>
     </message>
 </context>
 <context>
