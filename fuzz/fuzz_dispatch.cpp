@@ -57,10 +57,11 @@ void feedTransfers(const QByteArray &bytes, const QString &raw)
     (void)FileTransfer::confirmedEdidSlot(Protocol::compact(raw));
     (void)FileTransfer::FirmwareImage::fromFile(bytes);
     QuietPort port;
-    const QByteArray file(3 * FileTransfer::PacketBytes, 'x');
+    const QByteArray file(FileTransfer::PacketBytes + 100, 'x');
     QByteArray trailer(FileTransfer::TrailerBytes, '\0');
     trailer.replace(0, 4, FileTransfer::TrailerMagic);
     trailer[FileTransfer::TrailerLengthOffset + 2] = char(file.size() >> 8);
+    trailer[FileTransfer::TrailerLengthOffset + 3] = char(file.size() & 0xff);
     if (auto image = FileTransfer::FirmwareImage::fromFile(file + trailer)) {
         FileTransfer::FirmwareTransfer firmware(port, *image);
         firmware.start(0);

@@ -10,6 +10,8 @@
 #include <QEventLoop>
 #include <QIODevice>
 #include <QPushButton>
+#include <QSerialPort>
+#include <QTcpSocket>
 
 using namespace FileTransfer;
 
@@ -43,7 +45,15 @@ public:
             return false;
         if (r.pacing == Pacing::FixedPoll)
             r.m_poll.start(); // the first poll comes one interval after the write
-        return r.m_window->deviceLink()->write(bytes) == bytes.size();
+        if (r.m_window->deviceLink()->write(bytes) != bytes.size())
+            return false;
+        // Out now, not on the next turn of the event loop: the device waits
+        // for each packet before it acknowledges.
+        if (auto *socket = qobject_cast<QAbstractSocket *>(r.m_device.data()))
+            socket->flush();
+        else if (auto *serial = qobject_cast<QSerialPort *>(r.m_device.data()))
+            serial->flush();
+        return true;
     }
     qint64 bytesToWrite() const override { return r.m_device ? r.m_device->bytesToWrite() : 0; }
     void console(int kind, const QString &message) override { r.queueConsole(kind, message); }
@@ -60,11 +70,11 @@ TransferRunner::TransferRunner(MainWindow *window)
     m_clock.start();
     m_due.setSingleShot(true);
     m_due.setTimerType(Qt::PreciseTimer);
-    connect(&m_due, &QTimer::timeout, this, &TransferRunner::step);
+    connect(&m_due, &QTimer::timeout, this, &TransferRunner::pump);
     m_poll.setTimerType(Qt::PreciseTimer);
     connect(&m_poll, &QTimer::timeout, this, [this] {
-        readLink();
-        step();
+        m_readDue = true;
+        pump();
     });
     m_consoleTimer.setSingleShot(true);
     m_consoleTimer.setInterval(ConsoleBatchMs);
@@ -204,7 +214,7 @@ bool TransferRunner::run(Kind kind)
                     succeeded = ok;
                     loop.quit();
                 });
-        step();
+        pump();
         if (running())
             loop.exec();
     }
@@ -220,22 +230,21 @@ void TransferRunner::begin(Kind kind)
     m_device = m_window->currentDevice();
     m_port->kind = kind;
     m_lateEdidSlot.clear();
+    m_readDue = false;
+    m_linkLost = false;
     if (m_device) {
-        if (pacing == Pacing::WakeOnData)
-            connect(m_device, &QIODevice::readyRead, this, &TransferRunner::readLink);
-        connect(m_device, &QIODevice::bytesWritten, this, [this] {
-            if (m_edid)
-                m_edid->written(now());
-            step();
-        });
+        if (pacing == Pacing::WakeOnData) {
+            connect(m_device, &QIODevice::readyRead, this, [this] {
+                m_readDue = true;
+                pump();
+            });
+        }
+        connect(m_device, &QIODevice::bytesWritten, this, &TransferRunner::pump);
     }
     DeviceLink *link = m_window->deviceLink();
     auto lost = [this] {
-        if (m_firmware)
-            m_firmware->linkLost(now());
-        if (m_edid)
-            m_edid->linkLost(now());
-        step();
+        m_linkLost = true;
+        pump();
     };
     connect(link, &DeviceLink::Send_TcpDisconnected, this, lost);
     connect(link, &DeviceLink::Send_SerialLost, this, lost);
@@ -253,9 +262,41 @@ void TransferRunner::begin(Kind kind)
     qDebug() << (kind == Kind::Firmware ? "firmware" : "EDID") << "transfer starts";
 }
 
+void TransferRunner::pump()
+{
+    // A write may report itself (bytes written, a lost link) before it
+    // returns: the machines are never entered twice, the event is taken on
+    // the next turn of this loop instead.
+    if (m_pumping) {
+        m_pumpAgain = true;
+        return;
+    }
+    m_pumping = true;
+    do {
+        m_pumpAgain = false;
+        if (!running())
+            break;
+        if (m_linkLost) {
+            m_linkLost = false;
+            if (m_firmware)
+                m_firmware->linkLost(now());
+            if (m_edid)
+                m_edid->linkLost(now());
+        }
+        if (m_readDue) {
+            m_readDue = false;
+            readLink();
+        }
+        if (m_edid)
+            m_edid->written(now());
+        step();
+    } while (m_pumpAgain);
+    m_pumping = false;
+}
+
 void TransferRunner::readLink()
 {
-    if (!m_device || !running())
+    if (!m_device)
         return;
     const QByteArray bytes = m_device->readAll();
     if (bytes.isEmpty())
@@ -265,7 +306,6 @@ void TransferRunner::readLink()
         m_firmware->received(text, now());
     if (m_edid)
         m_edid->received(text, now());
-    step();
 }
 
 void TransferRunner::step()

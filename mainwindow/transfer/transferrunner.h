@@ -96,6 +96,9 @@ private:
     bool run(Kind kind);
     void begin(Kind kind);
     void end(Kind kind, bool succeeded);
+    // Every event of a running transfer (data, bytes written, a lost link,
+    // a due time) lands here; the machines are entered from nowhere else.
+    void pump();
     void readLink();
     void step();
     void schedule();
@@ -118,6 +121,10 @@ private:
     QVector<QPair<int, QString>> m_console;
     QVector<qint64> m_consoleTimes; // when each line was queued
     bool m_shown = false;
+    bool m_pumping = false;
+    bool m_pumpAgain = false;
+    bool m_readDue = false; // data arrived (or a poll is due)
+    bool m_linkLost = false;
 
     FileTransfer::FirmwareImage m_firmwareImage;
     qint64 m_firmwareArmedAt = -1;
