@@ -37,6 +37,22 @@ constexpr char CompleterStyle[] =
 constexpr int ConsoleKeepTenths = 9;
 constexpr char NoteStyle[] = "font-size:16px; background-color:white; color: rgb(237,28,36);";
 
+// A lone line break is no message.
+bool blankMessage(const QString &message)
+{
+    return message.isEmpty() || message == QLatin1String("\r\n") || message == QLatin1String("\r")
+           || message == QLatin1String("\n");
+}
+
+void useConsoleFont(QPlainTextEdit *log)
+{
+    QFont font = log->font();
+    if (font.pixelSize() != ConsoleFontPixels) {
+        font.setPixelSize(ConsoleFontPixels);
+        log->setFont(font);
+    }
+}
+
 // Markup-safe message text whose line breaks still show as breaks.
 QString escapedMessage(const QString &message)
 {
@@ -184,14 +200,9 @@ QString MainWindow::consolePlainText()
 
 void MainWindow::TextEdit_Message_Display(int ReceiveOrSend, QString Message)
 {
-    if (Message.isEmpty() || Message == QLatin1String("\r\n") || Message == QLatin1String("\r")
-        || Message == QLatin1String("\n"))
+    if (blankMessage(Message))
         return;
-    QFont font = ui->textEdit->font();
-    if (font.pixelSize() != ConsoleFontPixels) {
-        font.setPixelSize(ConsoleFontPixels);
-        ui->textEdit->setFont(font);
-    }
+    useConsoleFont(ui->textEdit);
     const QString time = QDateTime::currentDateTime().toString(QLatin1String(TimeFormat));
     QString message;
     if (Message.size() > ConsoleLinePreviewChars) {
@@ -240,11 +251,7 @@ void MainWindow::appendConsoleBatch(const QVector<ConsoleMessage> &messages)
     flushConsole();
     consoleFlushTimer();
     QPlainTextEdit *log = ui->textEdit;
-    QFont font = log->font();
-    if (font.pixelSize() != ConsoleFontPixels) {
-        font.setPixelSize(ConsoleFontPixels);
-        log->setFont(font);
-    }
+    useConsoleFont(log);
     const int topPosition = autoScroll ? -1 : log->cursorForPosition(QPoint(0, 0)).position();
     QTextCharFormat plain;
     QTextCharFormat green;
@@ -270,8 +277,7 @@ void MainWindow::appendConsoleBatch(const QVector<ConsoleMessage> &messages)
     qint64 shownAtMs = -1;
     QString time;
     for (const ConsoleMessage &m : messages) {
-        if (m.text.isEmpty() || m.text == QLatin1String("\r\n") || m.text == QLatin1String("\r")
-            || m.text == QLatin1String("\n"))
+        if (blankMessage(m.text))
             continue;
         // One block per message, its own lines broken inside it, as the
         // markup path shows them: the line bound counts messages either way.

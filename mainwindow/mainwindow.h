@@ -132,6 +132,9 @@ public:
     SubtitleFlow *subtitleFlow() const { return m_subtitleFlow; }
     // The firmware and EDID file transfers.
     TransferRunner *transferRunner() const { return m_transferRunner; }
+    // True (after telling the operator) while a file transfer runs: nothing
+    // may start another one or cut it off.
+    bool refuseDuringTransfer();
     // The menu with the subtitle action; input buttons pop it up.
     QMenu *subtitleMenu() const { return m_subtitleMenu; }
     // The input whose subtitle the menu asks for: the port button last
@@ -430,8 +433,6 @@ private:
     void resetLiveState();
     void restorePageAfterLoss();
     void logoutSystem();
-    // True (after telling the operator) while a file transfer must not be cut off.
-    bool refuseDuringTransfer();
     void runCloseAnimation();
     void showClickEffect(const QPoint &globalPos);
     int edgeAt(const QPoint &pos) const;

@@ -535,7 +535,6 @@ void EdidPage::showUploadView(bool upload)
 {
     ui->stackedWidget_EDID_Set->setCurrentWidget(upload ? ui->page_EDID_2 : ui->page_EDID_1);
     if (upload) {
-        connectRunner();
         // The file may have been rebuilt since it was read.
         if (!m_transferShown)
             readFileInfo();
@@ -579,10 +578,8 @@ void EdidPage::on_checkBox_EDID4_clicked()
 void EdidPage::on_pushButton_upload_clicked()
 {
     const QString failure = QString::fromLatin1(Protocol::FailureStyle);
-    if (m_window->transferRunning) {
-        m_window->showToast(tr("当前有升级包在下发！"), failure);
+    if (m_window->refuseDuringTransfer())
         return;
-    }
     QString slot;
     for (int n = 1; n <= Edid::UserSlots && slot.isEmpty(); ++n) {
         if (uploadSlotBox(n)->isChecked())
@@ -604,15 +601,9 @@ void EdidPage::on_pushButton_upload_clicked()
         return;
     }
     TransferRunner::lockButton(ui->pushButton_upload);
-    connectRunner();
-    TransferRunner *runner = m_window->transferRunner();
-    if (!runner) {
-        qWarning() << "EDID file not announced: no transfer runner";
-        return;
-    }
     m_uploadSlot = slot;
     m_transferTotal = read.bytes.size();
-    runner->armEdid(read.bytes, slot);
+    m_window->transferRunner()->armEdid(read.bytes, slot);
     m_window->sendData(QString::fromLatin1(Protocol::Command::UpdateEdid).arg(slot));
 }
 
@@ -677,22 +668,12 @@ QLabel *EdidPage::uploadSlotName(int slot) const
 
 void EdidPage::connectRunner()
 {
+    // The window makes its runner before the pages.
     TransferRunner *runner = m_window->transferRunner();
-    if (!runner || runner == m_runner)
-        return;
-    m_runner = runner;
-    connect(
-        runner, &TransferRunner::Send_TransferShown, this, [this](TransferRunner::Kind kind, bool visible) {
-            if (kind != TransferRunner::Kind::Edid)
-                return;
-            // Hidden with no transfer on the link: the device's confirmation of
-            // an unconfirmed upload came late; "no confirmation" is no longer true.
-            if (!visible && m_runner && !m_runner->running() && m_lastTransfer
-                && m_lastTransfer->outcome == FileTransfer::Outcome::Unconfirmed
-                && m_runner->lateEdidSlot().isEmpty())
-                m_lateAnswer = true;
+    connect(runner, &TransferRunner::Send_TransferShown, this, [this](TransferRunner::Kind kind, bool visible) {
+        if (kind == TransferRunner::Kind::Edid)
             showTransfer(visible);
-        });
+    });
     connect(runner, &TransferRunner::Send_TransferProgress, this, [this](TransferRunner::Kind kind, int percent) {
         if (kind == TransferRunner::Kind::Edid)
             showProgress(percent);
@@ -701,12 +682,9 @@ void EdidPage::connectRunner()
         if (kind != TransferRunner::Kind::Edid)
             return;
         setUploadChoiceEnabled(true);
-        if (m_runner && m_runner->lastFigures().kind == TransferRunner::Kind::Edid) {
-            m_lastTransfer = m_runner->lastFigures();
-            m_lastSucceeded = ok;
-            m_lastSlot = m_uploadSlot;
-            m_lateAnswer = false;
-        }
+        m_lastTransfer = m_window->transferRunner()->lastFigures();
+        m_lastSucceeded = ok;
+        m_lastSlot = m_uploadSlot;
         readFileInfo();
     });
 }
@@ -878,12 +856,6 @@ void EdidPage::showLastTransfer()
         return;
     }
     const QString why = FirmwarePage::outcomeText(last.outcome);
-    if (last.outcome == FileTransfer::Outcome::Unconfirmed && m_lateAnswer) {
-        // Whether it named this slot, the message shown then told.
-        FirmwarePage::showValue(
-            ui->label_EdidInfo_LastValue, tr("EDID%1已发出，设备在等待结束后才应答").arg(m_lastSlot));
-        return;
-    }
     if (last.outcome == FileTransfer::Outcome::Unconfirmed) {
         // Sent whole; the device may still confirm it later.
         FirmwarePage::showValue(

@@ -137,7 +137,6 @@ private:
     int m_outputs = 16; // copies shown
     int m_columns = MaxOptionColumns;
     int m_cellWidth = 0; // widest option, the width of every column
-    TransferRunner *m_runner = nullptr; // connected to this one
     QString m_uploadSlot;                // of the upload last announced
     int m_percent = 0;
     bool m_transferShown = false;
@@ -149,5 +148,4 @@ private:
     std::optional<TransferRunner::Figures> m_lastTransfer;
     bool m_lastSucceeded = false;
     QString m_lastSlot;
-    bool m_lateAnswer = false; // the device answered the last upload after the wait
 };

@@ -109,26 +109,20 @@ void FirmwarePage::on_pushButton_upgrade_clicked()
 {
     // Locked before the checks: a double click cannot announce twice.
     TransferRunner::lockButton(ui->pushButton_upgrade);
-    if (m_window->transferRunning) {
-        showFailure(tr("当前有升级包在下发！"));
+    if (m_window->refuseDuringTransfer())
         return;
-    }
     using TransferKind = TransferRunner::Kind;
     // The field's path counts whether it was chosen, typed or dropped.
     const QString path = ui->lineEdit_FirmwareUpdate->text().trimmed();
     const FileTransfer::FileRead read = FileTransfer::readFile(path);
     // The card shows the file exactly as the button judged it.
     noteFile(path, read);
-    FileTransfer::Problem problem = read.problem;
-    if (problem == FileTransfer::Problem::None)
-        problem = FileTransfer::checkFirmware(read.bytes);
     std::optional<FileTransfer::FirmwareImage> image;
-    if (problem == FileTransfer::Problem::None) {
+    if (read.problem == FileTransfer::Problem::None)
         image = FileTransfer::FirmwareImage::fromFile(read.bytes);
-        if (!image)
-            problem = FileTransfer::Problem::BadTrailer;
-    }
-    if (problem != FileTransfer::Problem::None) {
+    if (!image) {
+        const FileTransfer::Problem problem =
+            read.problem != FileTransfer::Problem::None ? read.problem : FileTransfer::checkFirmware(read.bytes);
         showFailure(TransferRunner::problemText(problem, TransferKind::Firmware));
         if (concernsTheFile(problem))
             ui->lineEdit_FirmwareUpdate->setFocus();
@@ -146,14 +140,8 @@ void FirmwarePage::on_pushButton_upgrade_clicked()
         showFailure(tr("请选择升级目标！"));
         return;
     }
-    connectRunner();
-    TransferRunner *runner = m_window->transferRunner();
-    if (!runner) {
-        qWarning() << "firmware not announced: no transfer runner";
-        return;
-    }
     m_transferTotal = image->payloadSize();
-    runner->armFirmware(*image);
+    m_window->transferRunner()->armFirmware(*image);
     const char *command = mcu ? Protocol::Command::UpdateMcu : Protocol::Command::UpdateFpga;
     m_window->sendData(QString::fromLatin1(command).arg(target));
 }
@@ -183,7 +171,6 @@ void FirmwarePage::changeEvent(QEvent *event)
 void FirmwarePage::showEvent(QShowEvent *event)
 {
     QWidget::showEvent(event);
-    connectRunner();
     if (!m_transferShown)
         readFileInfo();
 }
@@ -205,10 +192,8 @@ void FirmwarePage::fillTargets()
 
 void FirmwarePage::connectRunner()
 {
+    // The window makes its runner before the pages.
     TransferRunner *runner = m_window->transferRunner();
-    if (!runner || runner == m_runner)
-        return;
-    m_runner = runner;
     connect(runner, &TransferRunner::Send_TransferShown, this, [this](TransferRunner::Kind kind, bool visible) {
         if (kind == TransferRunner::Kind::Firmware)
             showTransfer(visible);
@@ -221,19 +206,10 @@ void FirmwarePage::connectRunner()
         if (kind != TransferRunner::Kind::Firmware)
             return;
         setChoiceEnabled(true);
-        if (m_runner && m_runner->lastFigures().kind == TransferRunner::Kind::Firmware) {
-            m_lastTransfer = m_runner->lastFigures();
-            m_lastSucceeded = ok;
-        }
+        m_lastTransfer = m_window->transferRunner()->lastFigures();
+        m_lastSucceeded = ok;
         readFileInfo();
     });
-    // An upgrade that ended before this page knew the runner still counts.
-    const TransferRunner::Figures last = runner->lastFigures();
-    if (!m_lastTransfer && last.kind == TransferRunner::Kind::Firmware
-        && last.outcome != FileTransfer::Outcome::Running) {
-        m_lastTransfer = last;
-        m_lastSucceeded = last.outcome == FileTransfer::Outcome::Succeeded;
-    }
 }
 
 void FirmwarePage::showTransfer(bool visible)

@@ -92,7 +92,6 @@ private:
     MainWindow *m_window;
     Ui::FirmwarePage *ui;
     QString m_model; // the targets are offered for this model
-    TransferRunner *m_runner = nullptr; // connected to this one
     bool m_transferShown = false;
     int m_percent = 0;
 

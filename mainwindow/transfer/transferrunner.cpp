@@ -193,6 +193,7 @@ ReplyDispatcher::Flow TransferRunner::onEdidStored(ReplyDispatcher::BranchCall &
         m_window->showToast(tr("设备确认的是EDID%1，不是所选的EDID%2！").arg(confirmed, expected),
                             QString::fromLatin1(Protocol::FailureStyle));
         m_window->heartbeatTimer->start(HeartbeatAfterMs);
+        m_lastFigures.outcome = Outcome::WrongSlot;
         emit Send_TransferFinished(Kind::Edid, false);
         return ReplyDispatcher::Flow::End;
     }
@@ -351,8 +352,7 @@ void TransferRunner::schedule()
 
 void TransferRunner::queueConsole(int kind, const QString &message)
 {
-    m_console.append({kind, message});
-    m_consoleTimes.append(QDateTime::currentMSecsSinceEpoch());
+    m_console.append({kind, message, QDateTime::currentMSecsSinceEpoch()});
     if (!m_consoleTimer.isActive())
         m_consoleTimer.start();
 }
@@ -363,11 +363,7 @@ void TransferRunner::flushConsole()
     if (m_console.isEmpty())
         return;
     QVector<MainWindow::ConsoleMessage> batch;
-    batch.reserve(m_console.size());
-    for (int i = 0; i < m_console.size(); ++i)
-        batch.append({m_console.at(i).first, m_console.at(i).second, m_consoleTimes.at(i)});
-    m_console.clear();
-    m_consoleTimes.clear();
+    batch.swap(m_console);
     m_window->appendConsoleBatch(batch);
 }
 

@@ -2,6 +2,7 @@
 
 #include "link/dispatch/replydispatcher.h"
 #include "link/transfer/filetransfer.h"
+#include "mainwindow/mainwindow.h"
 
 #include <QElapsedTimer>
 #include <QObject>
@@ -12,7 +13,6 @@
 
 #include <memory>
 
-class MainWindow;
 class QIODevice;
 class QPushButton;
 
@@ -118,8 +118,7 @@ private:
     QTimer m_due;
     QTimer m_poll;
     QTimer m_consoleTimer;
-    QVector<QPair<int, QString>> m_console;
-    QVector<qint64> m_consoleTimes; // when each line was queued
+    QVector<MainWindow::ConsoleMessage> m_console; // waiting for the next batch
     bool m_shown = false;
     bool m_pumping = false;
     bool m_pumpAgain = false;

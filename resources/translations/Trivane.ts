@@ -338,10 +338,6 @@
         <translation>Back to EDID settings</translation>
     </message>
     <message>
-        <source>当前有升级包在下发！</source>
-        <translation>An upgrade package is being sent!</translation>
-    </message>
-    <message>
         <source>请勾选EDID类型！</source>
         <translation>Please tick an EDID slot!</translation>
     </message>
@@ -416,10 +412,6 @@
     <message>
         <source>成功：EDID%1，用时 %2 秒</source>
         <translation>Succeeded: EDID %1 in %2 seconds</translation>
-    </message>
-    <message>
-        <source>EDID%1已发出，设备在等待结束后才应答</source>
-        <translation>EDID %1 sent; the device answered only after the wait</translation>
     </message>
     <message>
         <source>EDID%1已发出，%2</source>
@@ -534,10 +526,6 @@
     <message>
         <source>文件打开失败！</source>
         <translation>File open failed!</translation>
-    </message>
-    <message>
-        <source>当前有升级包在下发！</source>
-        <translation>An upgrade package is being sent!</translation>
     </message>
     <message>
         <source>请勾选升级类型！</source>

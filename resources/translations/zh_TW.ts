@@ -338,10 +338,6 @@
         <translation>返回EDID設定</translation>
     </message>
     <message>
-        <source>当前有升级包在下发！</source>
-        <translation>目前有升級包在下發！</translation>
-    </message>
-    <message>
         <source>请勾选EDID类型！</source>
         <translation>請勾選EDID類型！</translation>
     </message>
@@ -416,10 +412,6 @@
     <message>
         <source>成功：EDID%1，用时 %2 秒</source>
         <translation>成功：EDID%1，用時 %2 秒</translation>
-    </message>
-    <message>
-        <source>EDID%1已发出，设备在等待结束后才应答</source>
-        <translation>EDID%1已發出，設備在等待結束後才應答</translation>
     </message>
     <message>
         <source>EDID%1已发出，%2</source>
@@ -534,10 +526,6 @@
     <message>
         <source>文件打开失败！</source>
         <translation>檔案開啟失敗！</translation>
-    </message>
-    <message>
-        <source>当前有升级包在下发！</source>
-        <translation>目前有升級包在下發！</translation>
     </message>
     <message>
         <source>请勾选升级类型！</source>
