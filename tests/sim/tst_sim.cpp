@@ -77,6 +77,7 @@ private slots:
     void portSettersRefuse_data();
     void portSettersRefuse();
     void portSettingsAcrossModelAndReset();
+    void wallAndPartitionKeepState();
     void splitFaultDeliversChunks();
     void silenceAndRecovery();
     void firmwareTransferAcknowledgesPackets();
@@ -129,6 +130,24 @@ void TestSim::answers_data()
     row("external audio on Orvex-T", "4x2", "(set,ext.audio,2,1)", "output2externalaudioon\r\nok\r\n",
         "Orvex-T");
     row("no external audio on Orvex-L", "4x4", "(get,ext.audio,1)", "err\r\n", "Orvex-L");
+
+    // Video wall (group 1) and partition groups.
+    row("wall size", "8x16", "(set,splicermode,1,2,4)", "splicermodegroup1is2x4\r\nok\r\n");
+    row("wall beyond the outputs", "8x16", "(set,splicermode,1,3,6)", "err\r\n");
+    row("wall of one zero side", "8x16", "(set,splicermode,1,0,4)", "err\r\n");
+    row("no wall yet", "4x4", "(get,splicermode,1)", "splicermodegroup1is0x0\r\nok\r\n");
+    row("wall of group 2", "4x4", "(get,splicermode,2)", "err\r\n");
+    row("position without a wall", "4x4", "(set,splicerpos,1,1,1,1)", "err\r\n");
+    row("wall bezel", "4x4", "(set,splicerbord,1,10,20)", "splicerbordersetgroup1h10v20\r\nok\r\n");
+    row("wall source", "4x4", "(set,splicersrc,1,2)", "splicergroup1source2\r\nok\r\n");
+    row("wall source beyond the inputs", "4x4", "(set,splicersrc,1,5)", "err\r\n");
+    row("wall cleared", "4x4", "(set,splicerclear,1)", "splicercleargroup1\r\nok\r\n");
+    row("wall enabled", "4x4", "(set,splicerenable,1)", "splicerok\r\n");
+    row("split mode", "16x16", "(set,splitmode,4,15)", "group4splittermodeis15\r\nok\r\n");
+    row("split mode 16", "16x16", "(set,splitmode,1,16)", "err\r\n");
+    row("split group beyond the inputs", "8x8", "(get,splitmode,3)", "err\r\n");
+    row("split window", "4x4", "(set,splitavsw,1,3,2)", "group1splittervideoABCD1311\r\nok\r\n");
+    row("split window E", "4x4", "(set,splitavsw,1,3,5)", "err\r\n");
 
     // Subtitles: exactly five fields, one per input, at most 15 GB2312 characters.
     row("subtitle with a comma in its text", "4x4", "(set,osd,1,1,1,2,Hi,there)", "err\r\n");
@@ -489,6 +508,13 @@ void TestSim::portSettersRefuse_data()
     row("level of something else", "Orvex", "4x4", "set level gamma 1 50");
     row("level beyond the outputs", "Orvex", "16x16", "set level brightness 17 50");
     row("level not a number", "Orvex", "4x4", "set level contrast 1 high");
+    row("wall side 65537", "Orvex", "4x4", "set wall 65537 1");
+    row("wall side negative", "Orvex", "4x4", "set wall 2 -1");
+    row("wall without columns", "Orvex", "4x4", "set wall 2");
+    row("split group beyond the inputs", "Orvex", "8x8", "set split 3 1");
+    row("split mode 16", "Orvex", "16x16", "set split 1 16");
+    row("split window input 5", "Orvex", "4x4", "set splitwindows 1 1 2 3 5");
+    row("split with three windows", "Orvex", "4x4", "set splitwindows 1 1 2 3");
 }
 
 void TestSim::portSettersRefuse()
@@ -571,6 +597,65 @@ void TestSim::portSettingsAcrossModelAndReset()
     QCOMPARE(state.value(QStringLiteral("ires")),
         QStringLiteral("1920x1080@60Hz,3840x2160@30Hz,1920x1080@60Hz,1920x1080@60Hz"));
     QCOMPARE(exchange(socket, "(get,o.res,2)"), QByteArray("out2res1920x1080@60Hz\r\nok\r\n"));
+}
+
+void TestSim::wallAndPartitionKeepState()
+{
+    SimProcess sim;
+    QVERIFY2(sim.start({ QStringLiteral("--model"), QStringLiteral("8x16") }), qPrintable(sim.errorText()));
+    QTcpSocket socket;
+    QVERIFY(connectTcp(socket, sim));
+    bool ok = false;
+    auto command = [&](const QString &line) {
+        sim.command(line, &ok);
+        return ok;
+    };
+
+    // The control port may make the device report any wall, also nonsense.
+    QVERIFY(command(QStringLiteral("set wall 65536 65536")));
+    QCOMPARE(exchange(socket, "(get,splicermode,1)"), QByteArray("splicermodegroup1is65536x65536\r\nok\r\n"));
+    QVERIFY(command(QStringLiteral("set wall 4 0")));
+    QCOMPARE(exchange(socket, "(set,splicerpos,1,1,1,1)"), QByteArray("err\r\n"));
+
+    // Positions sent in one write are each confirmed; a port moves, and a
+    // screen holds one port.
+    QCOMPARE(exchange(socket, "(set,splicermode,1,2,2)"), QByteArray("splicermodegroup1is2x2\r\nok\r\n"));
+    socket.write("(set,splicerpos,1,3,1,1)(set,splicerpos,1,5,2,2)(set,splicerpos,1,3,1,2)");
+    QCOMPARE(collect(socket, 3), QByteArray("splicerok\r\n").repeated(3));
+    QCOMPARE(exchange(socket, "(set,splicerpos,1,4,1,2)"), QByteArray("splicerok\r\n"));
+    QCOMPARE(exchange(socket, "(get,splicerpos,1)"),
+        QByteArray("splicerposition\r\ngroup:1,port:4,x:1,y:2;\r\ngroup:1,port:5,x:2,y:2;\r\nok\r\n"));
+    QCOMPARE(exchange(socket, "(set,splicerpos,1,6,3,1)"), QByteArray("err\r\n"));
+    QCOMPARE(exchange(socket, "(set,splicerenable,1)"), QByteArray("splicerok\r\n"));
+    QCOMPARE(exchange(socket, "(set,splicersrc,1,7)"), QByteArray("splicergroup1source7\r\nok\r\n"));
+    auto state = sim.state();
+    QCOMPARE(state.value(QStringLiteral("wallpos")), QStringLiteral("4@1,2;5@2,2"));
+    QCOMPARE(state.value(QStringLiteral("wallenable")), QStringLiteral("1"));
+    QCOMPARE(state.value(QStringLiteral("wallsource")), QStringLiteral("7"));
+    // The source reaches the outputs of the wall only.
+    QCOMPARE(state.value(QStringLiteral("route")), QStringLiteral("1,2,3,7,7,6,7,8,1,2,3,4,5,6,7,8"));
+
+    // Clearing and a new size both drop the mapping.
+    QCOMPARE(exchange(socket, "(set,splicerclear,1)"), QByteArray("splicercleargroup1\r\nok\r\n"));
+    QCOMPARE(exchange(socket, "(get,splicerpos,1)"), QByteArray("splicerposition\r\nok\r\n"));
+    QCOMPARE(sim.state().value(QStringLiteral("wallenable")), QStringLiteral("0"));
+    QCOMPARE(exchange(socket, "(set,splicerpos,1,1,2,1)"), QByteArray("splicerok\r\n"));
+    QCOMPARE(exchange(socket, "(set,splicermode,1,1,2)"), QByteArray("splicermodegroup1is1x2\r\nok\r\n"));
+    state = sim.state();
+    QCOMPARE(state.value(QStringLiteral("wall")), QStringLiteral("1x2"));
+    QCOMPARE(state.value(QStringLiteral("wallpos")), QString());
+
+    // Partition presets are what the queries then report.
+    QVERIFY(command(QStringLiteral("set split 2 9")));
+    QVERIFY(command(QStringLiteral("set splitwindows 2 4 3 2 1")));
+    QCOMPARE(exchange(socket, "(get,splitmode,2)"), QByteArray("group2splittermodeis9\r\nok\r\n"));
+    QCOMPARE(exchange(socket, "(get,splitavsw,2)"), QByteArray("group2splittervideoABCD4321\r\nok\r\n"));
+    QCOMPARE(exchange(socket, "(set,splitavsw,2,1,4)"), QByteArray("group2splittervideoABCD4321\r\nok\r\n"));
+    QCOMPARE(exchange(socket, "(set,splitavsw,2,2,4)"), QByteArray("group2splittervideoABCD4322\r\nok\r\n"));
+    state = sim.state();
+    QCOMPARE(state.value(QStringLiteral("splitgroups")), QStringLiteral("2"));
+    QCOMPARE(state.value(QStringLiteral("split")),
+        QStringLiteral("0:1,1,1,1;9:4,3,2,2;0:1,1,1,1;0:1,1,1,1"));
 }
 
 void TestSim::splitFaultDeliversChunks()

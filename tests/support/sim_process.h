@@ -42,6 +42,10 @@
 //   set ores <output> <1..15|text>   set signal in|out <n> on|off
 //   set audio <output> on|off        set edid <input> <1..28>
 //   set level brightness|contrast <output> <0..100>
+// Video wall and partition presets (state: wall=RxC, wallpos=port@r,c;...,
+// wallborder, wallsource, wallenable, splitgroups, split=mode:a,b,c,d;...):
+//   set wall <rows> <columns>         (0..65536 each, also beyond the outputs)
+//   set split <group> <mode 0..15>    set splitwindows <group> <a> <b> <c> <d>
 // File transfers after "(update,mcu|fpga,n)" / "(update,edid,n)" (the pty runs
 // at the real line rate of its baud; state shows receiving=, payloads=,
 // payload<i>=kind,target,bytes,sha1,result and edidslot<n>=bytes,sha1):

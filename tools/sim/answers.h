@@ -15,6 +15,12 @@
 //   output resolution  out1res1920x1080@60Hzok
 //   device information <name>systemonunlockok
 //   network            ip192.168.0.178mask255.255.255.0gateway192.168.0.1ok
+//   wall size          splicermodegroup1is2x4ok
+//   wall positions     splicerpositiongroup:1,port:2,x:1,y:1;group:1,port:3,x:1,y:2;ok
+//   wall bezel         splicerbordersetgroup1h10v20ok
+//   wall source        splicergroup1source2ok
+//   wall cleared / set splicercleargroup1ok, splicerok
+//   partition          group1splittermodeis3ok, group1splittervideoABCD1234ok
 namespace SimAnswers {
 
 // Single lines; the caller joins them with lines() or lines() + the ok line.
@@ -40,7 +46,7 @@ inline const QString WallBorder = QStringLiteral("splicerbordersetgroup%1h%2v%3"
 inline const QString WallCleared = QStringLiteral("splicercleargroup%1");
 // Ends in "ok" itself: the wall has been set.
 inline const QString WallSet = QStringLiteral("splicerok");
-// Read as "the text that follows source": no ok line after it.
+// Followed by the ok line like every other answer.
 inline const QString WallSource = QStringLiteral("splicergroup%1source%2");
 inline const QString SplitMode = QStringLiteral("group%1splittermodeis%2");
 inline const QString SplitVideo = QStringLiteral("group%1splittervideoABCD%2%3%4%5");

@@ -372,7 +372,36 @@ QString SimControl::set(const QStringList &words, const QString &line)
             return QStringLiteral("set hdcp <output> on|off");
         return {};
     }
+    if (what == QLatin1String("wall") || what == QLatin1String("split")
+        || what == QLatin1String("splitwindows"))
+        return setWallOrSplit(words);
     return setPort(words);
+}
+
+QString SimControl::setWallOrSplit(const QStringList &words)
+{
+    const QString what = words.value(1);
+    QVector<int> numbers;
+    for (const QString &word : words.mid(2)) {
+        int number = 0;
+        if (!integer(word, &number))
+            return QStringLiteral("%1 is not a number").arg(word);
+        numbers << number;
+    }
+    if (what == QLatin1String("wall")) {
+        if (numbers.size() != 2)
+            return QStringLiteral("set wall <rows> <columns>, each 0..%1").arg(SimDevice::MaxWallSide);
+        return m_device->setWall(numbers[0], numbers[1]);
+    }
+    if (what == QLatin1String("split")) {
+        if (numbers.size() != 2)
+            return QStringLiteral("set split <group> <mode 0..%1>").arg(SimDevice::SplitModes - 1);
+        return m_device->setSplitMode(numbers[0], numbers[1]);
+    }
+    if (numbers.size() != 1 + SimDevice::WindowsPerGroup)
+        return QStringLiteral("set splitwindows <group> <a> <b> <c> <d>, inputs 1..%1 of the group")
+            .arg(SimDevice::WindowsPerGroup);
+    return m_device->setSplitWindows(numbers[0], numbers.mid(1));
 }
 
 QString SimControl::setPort(const QStringList &words)

@@ -32,6 +32,8 @@ private:
     QString set(const QStringList &words, const QString &line);
     // The per-port settings: ores, signal, audio, edid, level.
     QString setPort(const QStringList &words);
+    // wall, split, splitwindows.
+    QString setWallOrSplit(const QStringList &words);
     QString discovery(const QStringList &words, const QString &line);
     QString panel(const QStringList &words);
 

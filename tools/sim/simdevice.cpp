@@ -14,7 +14,6 @@ using Items = QList<QByteArray>;
 namespace A = SimAnswers;
 
 constexpr int MillisecondsPerSecond = 1000;
-constexpr int SplitModes = 16;
 constexpr int WallPositions = 4;
 constexpr int MaxBorder = 999;
 constexpr int SubtitlePositions = 4;
@@ -198,8 +197,14 @@ void SimDevice::resizePorts()
     fitPorts(m_hdcp, m_outputs, false);
     // The subtitle is overlaid on an input's picture, so there is one per input.
     fitPorts(m_subtitles, m_inputs, Subtitle());
-    m_wallPos.clear();
+    resetWallMapping();
     m_wallRows = m_wallCols = 0;
+}
+
+void SimDevice::resetWallMapping()
+{
+    m_wallPos.clear();
+    m_wallEnabled = false;
 }
 
 void SimDevice::factoryReset()
@@ -428,6 +433,47 @@ QString SimDevice::setLevel(bool brightness, int output, int level)
     if (level < 0 || level > MaxLevel)
         return QStringLiteral("level %1 not in 0..%2").arg(level).arg(MaxLevel);
     (brightness ? m_brightness : m_contrast)[output - 1] = level;
+    return {};
+}
+
+QString SimDevice::setWall(int rows, int columns)
+{
+    if (rows < 0 || rows > MaxWallSide || columns < 0 || columns > MaxWallSide)
+        return QStringLiteral("wall rows and columns in 0..%1").arg(MaxWallSide);
+    m_wallRows = rows;
+    m_wallCols = columns;
+    resetWallMapping();
+    return {};
+}
+
+QString SimDevice::groupError(int group) const
+{
+    if (group >= 1 && group <= splitGroups())
+        return {};
+    return QStringLiteral("group %1 not on a %2 device (1..%3)").arg(group).arg(m_model).arg(splitGroups());
+}
+
+QString SimDevice::setSplitMode(int group, int mode)
+{
+    if (!groupError(group).isEmpty())
+        return groupError(group);
+    if (mode < 0 || mode >= SplitModes)
+        return QStringLiteral("split mode %1 not in 0..%2").arg(mode).arg(SplitModes - 1);
+    m_split[group - 1].mode = mode;
+    return {};
+}
+
+QString SimDevice::setSplitWindows(int group, const QVector<int> &windows)
+{
+    if (!groupError(group).isEmpty())
+        return groupError(group);
+    if (windows.size() != WindowsPerGroup)
+        return QStringLiteral("%1 windows per group").arg(WindowsPerGroup);
+    for (int input : windows) {
+        if (input < 1 || input > WindowsPerGroup)
+            return QStringLiteral("window input %1 not in 1..%2").arg(input).arg(WindowsPerGroup);
+    }
+    m_split[group - 1].windows = windows;
     return {};
 }
 
@@ -855,7 +901,7 @@ SimDevice::Outcome SimDevice::handle(const QByteArray &request)
                 return { err };
             m_wallRows = *rows;
             m_wallCols = *columns;
-            m_wallPos.clear();
+            resetWallMapping();
             return { A::linesOk({ A::WallMode.arg(1).arg(m_wallRows).arg(m_wallCols) }) };
         }
         if (is("get", "splicerpos", 3)) {
@@ -868,7 +914,7 @@ SimDevice::Outcome SimDevice::handle(const QByteArray &request)
             const auto port = arg(3, 1, m_outputs);
             const auto row = arg(4, 1, qMax(m_wallRows, 1));
             const auto column = arg(5, 1, qMax(m_wallCols, 1));
-            if (!port || !row || !column || m_wallRows == 0)
+            if (!port || !row || !column || m_wallRows == 0 || m_wallCols == 0)
                 return { err };
             for (auto it = m_wallPos.begin(); it != m_wallPos.end();) {
                 if (it.value() == qMakePair(*row, *column))
@@ -891,11 +937,13 @@ SimDevice::Outcome SimDevice::handle(const QByteArray &request)
             return { A::linesOk({ A::WallBorder.arg(1).arg(m_borderFirst).arg(m_borderSecond) }) };
         }
         if (is("set", "splicerclear", 3)) {
-            m_wallPos.clear();
+            resetWallMapping();
             return { A::linesOk({ A::WallCleared.arg(1) }) };
         }
-        if (is("set", "splicerenable", 3))
+        if (is("set", "splicerenable", 3)) {
+            m_wallEnabled = true;
             return { A::lines({ A::WallSet }) };
+        }
         if (is("set", "splicersrc", 4)) {
             const auto input = arg(3, 1, m_inputs);
             if (!input)
@@ -903,7 +951,7 @@ SimDevice::Outcome SimDevice::handle(const QByteArray &request)
             m_wallSource = *input;
             for (auto it = m_wallPos.cbegin(); it != m_wallPos.cend(); ++it)
                 m_route[it.key() - 1] = *input;
-            return { A::lines({ A::WallSource.arg(1).arg(*input) }) };
+            return { A::linesOk({ A::WallSource.arg(1).arg(*input) }) };
         }
         if (wall)
             return { err };
@@ -1145,6 +1193,8 @@ QStringList SimDevice::stateLines() const
         QStringLiteral("wallpos=%1").arg(wall.join(QLatin1Char(';'))),
         QStringLiteral("wallborder=%1,%2").arg(m_borderFirst).arg(m_borderSecond),
         QStringLiteral("wallsource=%1").arg(m_wallSource),
+        QStringLiteral("wallenable=%1").arg(m_wallEnabled ? 1 : 0),
+        QStringLiteral("splitgroups=%1").arg(splitGroups()),
         QStringLiteral("split=%1").arg(split.join(QLatin1Char(';'))),
         QStringLiteral("osd=%1").arg(osd.join(QLatin1Char(';'))),
         QStringLiteral("versions=%1,%2,%3").arg(m_versionControl, m_versionReceiver, m_versionTransmitter),

@@ -28,6 +28,10 @@ public:
     static constexpr int MinPorts = 2;
     static constexpr int SplitGroups = 4;
     static constexpr int WindowsPerGroup = 4;
+    static constexpr int SplitModes = 16; // 0 = no split
+    // A wall size the control port may give the device, also one larger than
+    // the model has outputs (a device that reports nonsense).
+    static constexpr int MaxWallSide = 65536;
     static constexpr int DefaultBaud = 115200;
     static constexpr int DefaultPollSeconds = 10;
     static constexpr int DefaultOutputResolution = 2; // 1920x1080@60Hz
@@ -125,6 +129,12 @@ public:
     QString setExternalAudio(int output, bool on);
     QString setInputEdid(int input, int code);
     QString setLevel(bool brightness, int output, int level);
+    // The wall size the device reports, 0..MaxWallSide each, unchecked against
+    // the outputs; the positions go as with a new size by request.
+    QString setWall(int rows, int columns);
+    // Presets of a partition group the model has.
+    QString setSplitMode(int group, int mode);
+    QString setSplitWindows(int group, const QVector<int> &windows);
     void pollTick();
 
     // Front-panel keys: the device acts and announces the result to every
@@ -171,6 +181,9 @@ private:
     // outside the table.
     int outputResolutionValue(int output) const;
     int splitGroups() const;
+    QString groupError(int group) const;
+    // The wall loses its positions and is no longer enabled.
+    void resetWallMapping();
     bool hasExternalAudio() const;
     bool hasCec() const;
     QStringList routeLines(const QVector<int> &outputs) const;
@@ -231,6 +244,7 @@ private:
     int m_borderFirst = 0;
     int m_borderSecond = 0;
     int m_wallSource = 0;
+    bool m_wallEnabled = false;
     QVector<SplitGroup> m_split = QVector<SplitGroup>(SplitGroups);
     QVector<Subtitle> m_subtitles;
     QString m_versionControl = QStringLiteral("v1.2.0");
