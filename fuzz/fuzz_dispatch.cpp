@@ -8,16 +8,20 @@
 #include "mainwindow/cec/cecmodel.h"
 #include "mainwindow/edid/edidmodel.h"
 #include "mainwindow/output/outputmodel.h"
+#include "mainwindow/partition/partitionmodel.h"
 #include "mainwindow/scenes/scenemodel.h"
 #include "mainwindow/subtitle/subtitlemodel.h"
 #include "mainwindow/switching/switchingmodel.h"
 #include "mainwindow/system/systemmodel.h"
+#include "mainwindow/wall/wallmodel.h"
 #include "tests/support/dispatch_nullsink.h"
 
 #include <QCoreApplication>
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
+#include <cstdlib>
 
 namespace {
 
@@ -78,6 +82,93 @@ void feedTransfers(const QByteArray &bytes, const QString &raw)
     edid.tick(1600);
     edid.received(raw, 1700);
     edid.tick(edid.nextDueMs());
+}
+
+// A broken promise of a parser is a fault even when nothing crashes.
+void require(bool holds, const char *what)
+{
+    if (holds)
+        return;
+    std::fprintf(stderr, "invariant broken: %s\n", what);
+    std::abort();
+}
+
+// Big enough for every window of every split mode to be non-empty.
+constexpr int RoomyTile = 48;
+
+// The wall answers as the splicing page reads them, and the walls it would
+// build from them.
+void feedWall(const QString &text)
+{
+    if (const auto mode = Wall::parseMode(text)) {
+        require(mode->rows >= 1 && mode->columns >= 1, "wall size below 1x1");
+        for (const int max : { Wall::DefaultMaxScreens, Wall::MaxPorts }) {
+            if (Wall::checkSize(mode->rows, mode->columns, max) != Wall::SizeCheck::Ok)
+                continue;
+            require(qint64(mode->rows) * mode->columns <= max, "accepted wall larger than allowed");
+            const Wall::Layout layout(mode->rows, mode->columns);
+            require(layout.count() == mode->rows * mode->columns, "wall screen count");
+            const Wall::Screen last = layout.screen(layout.count() - 1);
+            require(last.row == mode->rows && last.column == mode->columns, "last screen position");
+            require(layout.indexAt(last.row, last.column) == layout.count() - 1, "screen index");
+        }
+    }
+    if (const auto border = Wall::parseBorder(text))
+        require(border->first >= 0 && border->second >= 0, "negative bezel");
+    if (const auto source = Wall::parseSource(text))
+        require(*source >= 1 && *source <= Wall::MaxPorts, "wall source out of range");
+
+    // Bound the way the page binds: each record through the one bind routine.
+    Wall::Layout layout;
+    for (const Wall::PositionRecord &record : Wall::parsePositions(text)) {
+        require(record.group >= 0 && record.port >= 0 && record.row >= 0 && record.column >= 0,
+                "negative position field");
+        const int index = layout.indexAt(record.row, record.column);
+        if (index >= 0 && record.port >= 1 && record.port <= Wall::MaxPorts)
+            layout.bind(index, record.port);
+    }
+    for (int port = 1; port <= Wall::MaxPorts; ++port)
+        require(layout.screensBoundTo(port).size() <= 1, "port bound to two screens");
+    (void)Wall::positionsCommand(layout);
+}
+
+// The partition answers, and the preview of the mode they name at a tile
+// size taken from the input.
+void feedPartition(const QString &text, int right, int bottom)
+{
+    if (const auto mode = Partition::parseMode(text)) {
+        require(mode->group >= 1 && mode->group <= Partition::Groups, "partition group out of range");
+        require(mode->mode >= 0 && mode->mode < Partition::Modes, "split mode out of range");
+        const QVector<QRect> rects = Partition::windowRects(mode->mode, right, bottom);
+        require(rects.size() == qMax(1, Partition::windowCount(mode->mode)), "window count");
+        const QRect tile(QPoint(0, 0), QPoint(right, bottom));
+        for (const QRect &window : rects) {
+            require(window.isEmpty() || tile.contains(window), "window outside its tile");
+            require(!window.isEmpty() || right < RoomyTile || bottom < RoomyTile, "empty window in a roomy tile");
+        }
+        if (!rects.isEmpty())
+            (void)Partition::labelRectA(mode->mode, rects.first());
+    }
+    if (const auto windows = Partition::parseWindows(text)) {
+        require(windows->group >= 1 && windows->group <= Partition::Groups, "window group out of range");
+        for (const int position : windows->positions) {
+            require(position >= 0 && position <= Partition::InputsPerGroup, "window input out of range");
+            if (position != 0) {
+                const int input = Partition::absoluteInput(windows->group, position);
+                require(input >= 1 && input <= Partition::Groups * Partition::InputsPerGroup, "absolute input");
+            }
+        }
+    }
+}
+
+// Tile sizes from the input's length, small and negative ones included.
+constexpr int TileSpread = 700;
+constexpr int TileOffset = 8;
+
+void feedPages(const QString &text, size_t size)
+{
+    feedWall(text);
+    feedPartition(text, int(size % TileSpread) - TileOffset, int((size * 31) % TileSpread) - TileOffset);
 }
 
 struct Harness
@@ -155,6 +246,15 @@ struct Harness
             (void)Subtitle::checkText(Subtitle::wireText(c.raw.isEmpty() ? c.work : c.raw));
             return ReplyDispatcher::Flow::Continue;
         });
+        // The wall and partition branches read what the dispatcher hands them.
+        for (const auto answer : { Protocol::Answer::SplicerMode, Protocol::Answer::SplicerBorder,
+                                   Protocol::Answer::SplicerPosition, Protocol::Answer::SplicerSource,
+                                   Protocol::Answer::SplitMode, Protocol::Answer::SplitVideo }) {
+            dispatcher.setBranchHandler(answer, [](ReplyDispatcher::BranchCall &c) {
+                feedPages(c.work, size_t(c.work.size()));
+                return ReplyDispatcher::Flow::Continue;
+            });
+        }
         dispatcher.setBranchHandler(Protocol::Answer::FirmwareReady, [](ReplyDispatcher::BranchCall &c) {
             return c.work.size() % 2 ? ReplyDispatcher::Flow::End : ReplyDispatcher::Flow::Continue;
         });
@@ -189,6 +289,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     h.sink.echo = raw;
 
     feedTransfers(bytes, raw);
+    feedPages(text, size);
+    feedPages(QString::fromLatin1(bytes), size);
     (void)Protocol::isErrorReply(raw);
     (void)Protocol::hasLineEndingOk(raw);
     (void)Protocol::answerEnd(QLatin1String(Protocol::Command::InfoDevice), raw);
