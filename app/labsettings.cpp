@@ -65,3 +65,8 @@ QString LabSettings::factoryDeviceIp()
     const QHostAddress lab(qEnvironmentVariable("TRIVANE_FACTORY_IP").trimmed());
     return lab.protocol() == QAbstractSocket::IPv4Protocol ? lab.toString() : Factory;
 }
+
+bool LabSettings::hiddenPagesShown()
+{
+    return qEnvironmentVariable("TRIVANE_HIDDEN_PAGES") == QLatin1String("1");
+}

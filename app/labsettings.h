@@ -11,6 +11,8 @@
 //   TRIVANE_UDP_LOCAL_PORT      local UDP port of the discovery channel
 //   TRIVANE_MODULE_TCP_PORT     TCP port of the network module
 //   TRIVANE_APP_DIR             application directory (settings, logs, dumps)
+//   TRIVANE_HIDDEN_PAGES=1      the video-wall and partition buttons are offered
+//                               (pages the product does not show operators)
 //   TRIVANE_FACTORY_IP          (lab mode only) the address a device takes on a
 //                               factory reset, so a reset test stays on loopback
 class LabSettings final
@@ -32,6 +34,8 @@ public:
     static QString factoryDeviceIp();
     // Empty when TRIVANE_APP_DIR is not set.
     static QString applicationDirOverride();
+    // The splicing and partition pages get their navigation buttons back.
+    static bool hiddenPagesShown();
 
 private:
     LabSettings() = delete;

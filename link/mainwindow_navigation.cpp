@@ -22,8 +22,8 @@ enum Page {
     SignalSwitchingPage = 0,
     OutputSettingPage,
     CecControlPage,
-    SplicingPage,
-    PartitionPage,
+    SplicingControlPage,
+    PartitionModePage,
     EdidSettingsPage,
     SystemSettingsPage,
     SystemInformationPage,
@@ -200,14 +200,14 @@ void MainWindow::on_pushButton_CecControl_clicked()
 
 void MainWindow::on_pushButton_SplicingControl_clicked()
 {
-    if (navigateTo(SplicingPage))
-        emit Send_PageShown(SplicingPage);
+    if (navigateTo(SplicingControlPage))
+        emit Send_PageShown(SplicingControlPage);
 }
 
 void MainWindow::on_pushButton_PartitionMode_clicked()
 {
-    if (navigateTo(PartitionPage))
-        emit Send_PageShown(PartitionPage);
+    if (navigateTo(PartitionModePage))
+        emit Send_PageShown(PartitionModePage);
 }
 
 void MainWindow::on_pushButton_EDIDSettings_clicked()

@@ -25,6 +25,7 @@
 #include <QUrl>
 
 #include "app/commonlyused.h"
+#include "app/labsettings.h"
 #include "app/platform.h"
 #include "app/settingscatalogue.h"
 #include "app/singleinstance.h"
@@ -273,9 +274,11 @@ void MainWindow::setupIcons()
 void MainWindow::applyAccountRestrictions()
 {
     // The splicing and partition pages are kept current but not offered to
-    // anyone: nothing leads to them from the navigation.
-    ui->pushButton_SplicingControl->hide();
-    ui->pushButton_PartitionMode->hide();
+    // operators: nothing leads to them from the navigation (a lab setting
+    // brings the buttons back for engineers and pictures).
+    const bool hiddenPages = LabSettings::hiddenPagesShown();
+    ui->pushButton_SplicingControl->setVisible(hiddenPages);
+    ui->pushButton_PartitionMode->setVisible(hiddenPages);
     // Only Orvex-Q devices speak CEC.
     if (CommonlyUsed::ver_minor != CommonlyUsed::DeviceTypeOrvexQ)
         ui->pushButton_CecControl->hide();
@@ -286,6 +289,7 @@ void MainWindow::applyAccountRestrictions()
     for (QWidget *button : {static_cast<QWidget *>(ui->pushButton_OutputSetting),
                             static_cast<QWidget *>(ui->pushButton_CecControl),
                             static_cast<QWidget *>(ui->pushButton_SplicingControl),
+                            static_cast<QWidget *>(ui->pushButton_PartitionMode),
                             static_cast<QWidget *>(ui->pushButton_EDIDSettings),
                             static_cast<QWidget *>(ui->pushButton_SystemSettings),
                             static_cast<QWidget *>(ui->pushButton_systemInformation)})

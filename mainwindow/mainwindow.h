@@ -38,6 +38,8 @@ class OutputPage;
 class PortStatusPage;
 class EdidPage;
 class CecPage;
+class SplicingPage;
+class PartitionPage;
 class ModelSettingPage;
 class NetworkSettingsPage;
 class FirmwarePage;
@@ -123,6 +125,8 @@ public:
     PortStatusPage *portStatusPage() const { return m_portStatusPage; }
     EdidPage *edidPage() const { return m_edidPage; }
     CecPage *cecPage() const { return m_cecPage; }
+    SplicingPage *splicingPage() const { return m_splicingPage; }
+    PartitionPage *partitionPage() const { return m_partitionPage; }
     ModelSettingPage *modelSettingPage() const { return m_modelSettingPage; }
     NetworkSettingsPage *networkSettingsPage() const { return m_networkPage; }
     FirmwarePage *firmwarePage() const { return m_firmwarePage; }
@@ -353,6 +357,7 @@ public slots:
     void Route_selection_currentTextChanged(QString model);
     void Route_selection_EDID_currentTextChanged(QString model);
     void OutputSetting_currentTextChanged(QString model);
+    void setPartitionMode(QString mode);
     void Delete_scene();
     // The in-place rename that a click elsewhere commits.
     void Get_InputButton(my_ToolButton *nbutton, QLineEdit *nlineEdit, int number);
@@ -473,6 +478,8 @@ private:
     PortStatusPage *m_portStatusPage = nullptr;
     EdidPage *m_edidPage = nullptr;
     CecPage *m_cecPage = nullptr;
+    SplicingPage *m_splicingPage = nullptr;
+    PartitionPage *m_partitionPage = nullptr;
     ModelSettingPage *m_modelSettingPage = nullptr;
     NetworkSettingsPage *m_networkPage = nullptr;
     FirmwarePage *m_firmwarePage = nullptr;

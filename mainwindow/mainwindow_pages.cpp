@@ -15,6 +15,7 @@
 #include "mainwindow/naming/namestore.h"
 #include "mainwindow/naming/renamepage.h"
 #include "mainwindow/output/outputpage.h"
+#include "mainwindow/partition/partitionpage.h"
 #include "mainwindow/portstatus/portstatuspage.h"
 #include "mainwindow/scenes/scenepanel.h"
 #include "mainwindow/subtitle/subtitle_set.h"
@@ -27,6 +28,7 @@
 #include "mainwindow/system/networksettingspage.h"
 #include "mainwindow/system/versionspanel.h"
 #include "mainwindow/transfer/transferrunner.h"
+#include "mainwindow/wall/splicingpage.h"
 #include "ui_mainwindow.h"
 #include "widgets/my_toolbutton.h"
 #include "widgets/mybutton.h"
@@ -74,6 +76,12 @@ void MainWindow::setupPages()
     fill(ui->page_2, m_outputPage);
     m_cecPage = new CecPage(this, ui->page_3);
     fill(ui->page_3, m_cecPage);
+    // The wall and the splitter: kept current by the device's answers.
+    m_splicingPage = new SplicingPage(this, m_names, ui->page_4);
+    fill(ui->page_4, m_splicingPage);
+    connect(m_switchingPage, &SwitchingPage::routeShown, m_splicingPage, &SplicingPage::showRoute);
+    m_partitionPage = new PartitionPage(this, m_names, ui->page_5);
+    fill(ui->page_5, m_partitionPage);
     m_edidPage = new EdidPage(this, m_names, ui->page_6);
     fill(ui->page_6, m_edidPage);
     m_portStatusPage = new PortStatusPage(this, m_names, ui->page_111);
@@ -173,6 +181,11 @@ void MainWindow::Route_selection_currentTextChanged(QString model)
 void MainWindow::Route_selection_EDID_currentTextChanged(QString model)
 {
     m_edidPage->Route_selection_EDID_currentTextChanged(model);
+}
+
+void MainWindow::setPartitionMode(QString mode)
+{
+    m_partitionPage->setPartitionMode(mode);
 }
 
 void MainWindow::OutputSetting_currentTextChanged(QString model)

@@ -298,6 +298,7 @@ void SwitchingPage::applyRouting(const Switching::RoutingAnswer &answer)
     if (answer.pollingStopped)
         m_window->setPollingRunning(false);
     for (const Switching::Route &route : answer.routes) {
+        emit routeShown(route.output, route.input);
         SignalSwitchBut *tile = tileFor(route.output);
         if (!tile)
             continue;

@@ -57,6 +57,8 @@ public slots:
 signals:
     // An input's resolution as the device reported it (port status page).
     void inputResolutionShown(int input, const QString &resolution);
+    // A routing answer put `input` on `output` (the wall's screens follow).
+    void routeShown(int output, int input);
 
 protected:
     void changeEvent(QEvent *event) override;

@@ -38,13 +38,19 @@ void TestMainWindowAccounts::pageButtons_data()
     QTest::addColumn<QString>("account");
     QTest::addColumn<QStringList>("shown");
     QTest::addColumn<QStringList>("hidden");
+    QTest::addColumn<bool>("labPages");
     const QString switching = QStringLiteral("pushButton_SignalSwitching");
     const QStringList neverShown{QStringLiteral("pushButton_SplicingControl"), QStringLiteral("pushButton_PartitionMode")};
     const QStringList adminOnly{QStringLiteral("pushButton_OutputSetting"), QStringLiteral("pushButton_CecControl"),
                                 QStringLiteral("pushButton_EDIDSettings"), QStringLiteral("pushButton_SystemSettings"),
                                 QStringLiteral("pushButton_systemInformation")};
-    QTest::newRow("User") << QStringLiteral("User") << QStringList{switching} << adminOnly + neverShown;
-    QTest::newRow("Admin") << QStringLiteral("Admin") << QStringList{switching} + adminOnly << neverShown;
+    QTest::newRow("User") << QStringLiteral("User") << QStringList{switching} << adminOnly + neverShown << false;
+    QTest::newRow("Admin") << QStringLiteral("Admin") << QStringList{switching} + adminOnly << neverShown << false;
+    // The lab setting offers the wall and splitter pages, never to a "User".
+    QTest::newRow("User, lab pages") << QStringLiteral("User") << QStringList{switching} << adminOnly + neverShown
+                                     << true;
+    QTest::newRow("Admin, lab pages") << QStringLiteral("Admin") << QStringList{switching} + adminOnly + neverShown
+                                      << QStringList{} << true;
 }
 
 void TestMainWindowAccounts::pageButtons()
@@ -52,6 +58,11 @@ void TestMainWindowAccounts::pageButtons()
     QFETCH(QString, account);
     QFETCH(QStringList, shown);
     QFETCH(QStringList, hidden);
+    QFETCH(bool, labPages);
+    if (labPages)
+        qputenv("TRIVANE_HIDDEN_PAGES", "1");
+    else
+        qunsetenv("TRIVANE_HIDDEN_PAGES");
     QVERIFY(SettingsCatalogue::write(SettingsCatalogue::Keys::AccountType, account));
 
     // Each row builds its own window from the stored account.
