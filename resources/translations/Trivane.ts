@@ -1335,6 +1335,77 @@
     </message>
 </context>
 <context>
+    <name>PartitionPage</name>
+    <message>
+        <source>分组</source>
+        <translation>Groups</translation>
+    </message>
+    <message>
+        <source>输入源</source>
+        <translation>Inputs</translation>
+    </message>
+    <message>
+        <source>请先选择分组</source>
+        <translation>Choose a group first</translation>
+    </message>
+    <message>
+        <source>分割模式</source>
+        <translation>Split modes</translation>
+    </message>
+    <message>
+        <source>窗口</source>
+        <translation>Windows</translation>
+    </message>
+    <message>
+        <source>先选择分组和分割模式，再选择输入源，然后点击要显示它的窗口。</source>
+        <translation>Choose a group and a split mode, then an input, then click the window that should show it.</translation>
+    </message>
+    <message>
+        <source>取消分割</source>
+        <translation>Cancel split</translation>
+    </message>
+    <message>
+        <source>分割模式%1</source>
+        <translation>Split mode %1</translation>
+    </message>
+    <message>
+        <source>第%1组（输入%2-%3）</source>
+        <translation>Group %1 (inputs %2-%3)</translation>
+    </message>
+    <message>
+        <source>窗口%1</source>
+        <translation>Window %1</translation>
+    </message>
+    <message>
+        <source>请先选择分组!</source>
+        <translation>Please choose a group first!</translation>
+    </message>
+    <message>
+        <source>分割模式设置失败!</source>
+        <translation>Failed to set the split mode!</translation>
+    </message>
+    <message>
+        <source>请先选择输入源!</source>
+        <translation>Please choose an input first!</translation>
+    </message>
+    <message>
+        <source>窗口输入设置失败!</source>
+        <translation>Failed to set the window's input!</translation>
+    </message>
+    <message>
+        <source>取消分割成功</source>
+        <translation>Split cancelled</translation>
+    </message>
+    <message>
+        <source>分割模式%1设置成功</source>
+        <translation>Split mode %1 set successfully</translation>
+    </message>
+    <message>
+        <source>窗口%1：%2</source>
+        <translation>Window %1: %2</translation>
+    </message>
+</context>
+<context>
     <name>PortStatusLable</name>
     <message>
         <source>连接状态: %1</source>
@@ -1577,6 +1648,25 @@
     </message>
 </context>
 <context>
+    <name>ScreenWidget</name>
+    <message>
+        <source>输入: %1</source>
+        <translation>Input: %1</translation>
+    </message>
+    <message>
+        <source>输出: %1</source>
+        <translation>Output: %1</translation>
+    </message>
+    <message>
+        <source>绑定输出端口  </source>
+        <translation>Bound output port  </translation>
+    </message>
+    <message>
+        <source>输出: %1   </source>
+        <translation>Output: %1   </translation>
+    </message>
+</context>
+<context>
     <name>SearchModule</name>
     <message>
         <source>IP搜索</source>
@@ -1676,6 +1766,97 @@
     <message>
         <source>输出: %1</source>
         <translation>Output: %1</translation>
+    </message>
+</context>
+<context>
+    <name>SplicingPage</name>
+    <message>
+        <source>拼接规格</source>
+        <translation>Wall size</translation>
+    </message>
+    <message>
+        <source>行数：</source>
+        <translation>Rows:</translation>
+    </message>
+    <message>
+        <source>列数：</source>
+        <translation>Columns:</translation>
+    </message>
+    <message>
+        <source>按所选行数和列数设置拼接墙</source>
+        <translation>Set the wall to the chosen rows and columns</translation>
+    </message>
+    <message>
+        <source>设置拼接</source>
+        <translation>Set wall</translation>
+    </message>
+    <message>
+        <source>拼缝补偿</source>
+        <translation>Bezel compensation</translation>
+    </message>
+    <message>
+        <source>垂直间距：</source>
+        <translation>Vertical spacing:</translation>
+    </message>
+    <message>
+        <source>水平间距：</source>
+        <translation>Horizontal spacing:</translation>
+    </message>
+    <message>
+        <source>补偿屏幕边框遮挡的画面</source>
+        <translation>Make up for the picture hidden by the screen bezels</translation>
+    </message>
+    <message>
+        <source>设置间隔</source>
+        <translation>Set spacing</translation>
+    </message>
+    <message>
+        <source>输出映射</source>
+        <translation>Output mapping</translation>
+    </message>
+    <message>
+        <source>右键单击屏幕绑定输出端口，发送拼接后选择输入源并单击屏幕上墙。</source>
+        <translation>Right-click a screen to bind an output. After sending the wall, choose an input and click a screen to show it.</translation>
+    </message>
+    <message>
+        <source>把各屏幕绑定的输出端口和位置发送给设备</source>
+        <translation>Send each screen's output and position to the device</translation>
+    </message>
+    <message>
+        <source>发送拼接</source>
+        <translation>Send wall</translation>
+    </message>
+    <message>
+        <source>清除设备上全部屏幕的输出映射</source>
+        <translation>Clear the output mapping of every screen on the device</translation>
+    </message>
+    <message>
+        <source>清除映射</source>
+        <translation>Clear mapping</translation>
+    </message>
+    <message>
+        <source>拼接成功!</source>
+        <translation>Splicing succeeded!</translation>
+    </message>
+    <message>
+        <source>清除映射成功!</source>
+        <translation>Mapping cleared!</translation>
+    </message>
+    <message>
+        <source>间隔设置成功!</source>
+        <translation>Interval set successfully!</translation>
+    </message>
+    <message>
+        <source>间隔设置失败!</source>
+        <translation>Setting the interval failed!</translation>
+    </message>
+    <message>
+        <source>请先绑定输出端口!</source>
+        <translation>Please bind an output port first!</translation>
+    </message>
+    <message>
+        <source>拼接行列总数不能超过</source>
+        <translation>The total number of spliced rows cannot exceed </translation>
     </message>
 </context>
 <context>

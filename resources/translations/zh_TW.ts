@@ -1335,6 +1335,77 @@
     </message>
 </context>
 <context>
+    <name>PartitionPage</name>
+    <message>
+        <source>分组</source>
+        <translation>分組</translation>
+    </message>
+    <message>
+        <source>输入源</source>
+        <translation>輸入源</translation>
+    </message>
+    <message>
+        <source>请先选择分组</source>
+        <translation>請先選擇分組</translation>
+    </message>
+    <message>
+        <source>分割模式</source>
+        <translation>分割模式</translation>
+    </message>
+    <message>
+        <source>窗口</source>
+        <translation>視窗</translation>
+    </message>
+    <message>
+        <source>先选择分组和分割模式，再选择输入源，然后点击要显示它的窗口。</source>
+        <translation>先選擇分組和分割模式，再選擇輸入源，然後點擊要顯示它的視窗。</translation>
+    </message>
+    <message>
+        <source>取消分割</source>
+        <translation>取消分割</translation>
+    </message>
+    <message>
+        <source>分割模式%1</source>
+        <translation>分割模式%1</translation>
+    </message>
+    <message>
+        <source>第%1组（输入%2-%3）</source>
+        <translation>第%1組（輸入%2-%3）</translation>
+    </message>
+    <message>
+        <source>窗口%1</source>
+        <translation>視窗%1</translation>
+    </message>
+    <message>
+        <source>请先选择分组!</source>
+        <translation>請先選擇分組!</translation>
+    </message>
+    <message>
+        <source>分割模式设置失败!</source>
+        <translation>分割模式設置失敗!</translation>
+    </message>
+    <message>
+        <source>请先选择输入源!</source>
+        <translation>請先選擇輸入源!</translation>
+    </message>
+    <message>
+        <source>窗口输入设置失败!</source>
+        <translation>視窗輸入設置失敗!</translation>
+    </message>
+    <message>
+        <source>取消分割成功</source>
+        <translation>取消分割成功</translation>
+    </message>
+    <message>
+        <source>分割模式%1设置成功</source>
+        <translation>分割模式%1設置成功</translation>
+    </message>
+    <message>
+        <source>窗口%1：%2</source>
+        <translation>視窗%1：%2</translation>
+    </message>
+</context>
+<context>
     <name>PortStatusLable</name>
     <message>
         <source>连接状态: %1</source>
@@ -1577,6 +1648,25 @@
     </message>
 </context>
 <context>
+    <name>ScreenWidget</name>
+    <message>
+        <source>输入: %1</source>
+        <translation>輸入: %1</translation>
+    </message>
+    <message>
+        <source>输出: %1</source>
+        <translation>輸出: %1</translation>
+    </message>
+    <message>
+        <source>绑定输出端口  </source>
+        <translation>綁定輸出埠  </translation>
+    </message>
+    <message>
+        <source>输出: %1   </source>
+        <translation>輸出: %1   </translation>
+    </message>
+</context>
+<context>
     <name>SearchModule</name>
     <message>
         <source>IP搜索</source>
@@ -1676,6 +1766,97 @@
     <message>
         <source>输出: %1</source>
         <translation>輸出: %1</translation>
+    </message>
+</context>
+<context>
+    <name>SplicingPage</name>
+    <message>
+        <source>拼接规格</source>
+        <translation>拼接規格</translation>
+    </message>
+    <message>
+        <source>行数：</source>
+        <translation>行數：</translation>
+    </message>
+    <message>
+        <source>列数：</source>
+        <translation>列數：</translation>
+    </message>
+    <message>
+        <source>按所选行数和列数设置拼接墙</source>
+        <translation>按所選行數和列數設置拼接牆</translation>
+    </message>
+    <message>
+        <source>设置拼接</source>
+        <translation>設置拼接</translation>
+    </message>
+    <message>
+        <source>拼缝补偿</source>
+        <translation>拼縫補償</translation>
+    </message>
+    <message>
+        <source>垂直间距：</source>
+        <translation>垂直間距：</translation>
+    </message>
+    <message>
+        <source>水平间距：</source>
+        <translation>水平間距：</translation>
+    </message>
+    <message>
+        <source>补偿屏幕边框遮挡的画面</source>
+        <translation>補償螢幕邊框遮擋的畫面</translation>
+    </message>
+    <message>
+        <source>设置间隔</source>
+        <translation>設置間隔</translation>
+    </message>
+    <message>
+        <source>输出映射</source>
+        <translation>輸出映射</translation>
+    </message>
+    <message>
+        <source>右键单击屏幕绑定输出端口，发送拼接后选择输入源并单击屏幕上墙。</source>
+        <translation>右鍵單擊螢幕綁定輸出埠，發送拼接後選擇輸入源並單擊螢幕上牆。</translation>
+    </message>
+    <message>
+        <source>把各屏幕绑定的输出端口和位置发送给设备</source>
+        <translation>把各螢幕綁定的輸出埠和位置發送給設備</translation>
+    </message>
+    <message>
+        <source>发送拼接</source>
+        <translation>發送拼接</translation>
+    </message>
+    <message>
+        <source>清除设备上全部屏幕的输出映射</source>
+        <translation>清除設備上全部螢幕的輸出映射</translation>
+    </message>
+    <message>
+        <source>清除映射</source>
+        <translation>清除映射</translation>
+    </message>
+    <message>
+        <source>拼接成功!</source>
+        <translation>拼接成功!</translation>
+    </message>
+    <message>
+        <source>清除映射成功!</source>
+        <translation>清除映射成功!</translation>
+    </message>
+    <message>
+        <source>间隔设置成功!</source>
+        <translation>間隔設置成功!</translation>
+    </message>
+    <message>
+        <source>间隔设置失败!</source>
+        <translation>間隔設置失敗!</translation>
+    </message>
+    <message>
+        <source>请先绑定输出端口!</source>
+        <translation>請先綁定輸出埠!</translation>
+    </message>
+    <message>
+        <source>拼接行列总数不能超过</source>
+        <translation>拼接行列總數不能超過</translation>
     </message>
 </context>
 <context>
