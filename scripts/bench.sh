@@ -20,3 +20,4 @@ echo "== output page and port cards: reading, choosing, refreshing"
 ./build-bench/bench/output/bench_output
 cmake --build build-bench -j "$(nproc)" --target bench_system && echo "== system settings and subtitles: dispatcher cuts, subtitle dialog, network sub-page" && ./build-bench/bench/system/bench_system
 cmake --build build-bench -j "$(nproc)" --target bench_transfer && echo "== firmware transfer: 4 MiB over TCP with the console shown, the 50 ms polling design, 256 KiB over serial at 115200 baud" && ./build-bench/bench/transfer/bench_transfer
+cmake --build build-bench -j "$(nproc)" --target bench_wall && echo "== video wall and partition pages: wall switch to painted screens, wall replaced by a size answer, partition group click" && ./build-bench/bench/wall/bench_wall

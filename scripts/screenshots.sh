@@ -6,7 +6,8 @@
 # three languages, the switching page of three matrix sizes after routing,
 # the channel rename page, the scene polling dialog, and the output, port
 # status, EDID and CEC pages of an 8x16 device, every system settings
-# sub-page, the versions of two sizes and the subtitle dialog.
+# sub-page, the versions of two sizes, the subtitle dialog, file transfers,
+# and the (hidden) video-wall and partition pages.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup-debian.sh
@@ -88,7 +89,7 @@ main_window() {
     printf '[TCP_information]\nMyIP=127.0.0.1\nLocalIP=\nMyPort=%s\n' "$port" > "$d/app/ConfigurationFile/LoginSystem/TCPConfig.ini"
     printf '[General]\nLanguage=%s\n' "$1" > "$d/config/Trivane/Trivane.conf"
     TRIVANE_APP_DIR="$d/app" XDG_CONFIG_HOME="$d/config" TRIVANE_LAB=1 QT_QPA_PLATFORM=xcb \
-        xvfb-run -a -s "-screen 0 ${2}x24" ./build/tests/mainwindow/mainwindow_demo \
+        TRIVANE_HIDDEN_PAGES="${HIDDEN_PAGES:-0}" xvfb-run -a -s "-screen 0 ${2}x24" ./build/tests/mainwindow/mainwindow_demo \
         --shot "$out/$3" --settle "${5:-6500}" --page "${7:-console}" --routes "${8:-}" --send "${9:-}" \
         >/dev/null 2>&1 || echo "failed: $3" >&2
     kill "$sim" 2>/dev/null || true
@@ -133,6 +134,12 @@ for size in 1366x768 1920x1080; do
             "" "" "fault packetdelay 8"
         main_window "${lang%%:*}" "$size" "edid-upload-${lang##*:}-$size.png" "" 3000 8x16 transfer-edid
         main_window "${lang%%:*}" "$size" "firmware-refused-${lang##*:}-$size.png" "" 2200 8x16 transfer-refused
+        # The wall and splitter pages are not offered to operators; the lab
+        # setting brings their buttons back for these pictures.
+        HIDDEN_PAGES=1 main_window "${lang%%:*}" "$size" "splicing-2x2-${lang##*:}-$size.png" "" 2500 8x16 splicing "" \
+            "(set,splicermode,1,2,2);(set,splicerpos,1,1,1,1);(set,splicerpos,1,2,1,2);(set,splicerpos,1,5,2,1);(set,splicerpos,1,6,2,2);(sw,2,1,2,5,6);(set,splicerbord,1,12,8)"
+        HIDDEN_PAGES=1 main_window "${lang%%:*}" "$size" "partition-mode3-${lang##*:}-$size.png" "" 2000 8x16 partition "" \
+            "(set,splitmode,1,3);(set,splitavsw,1,1,1);(set,splitavsw,1,2,2);(set,splitavsw,1,4,3);(set,splitavsw,1,3,4)"
     done
 done
 main_window zh_CN 1366x768 main-waiting-simplified-1366x768.png mute 3000

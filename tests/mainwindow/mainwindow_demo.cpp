@@ -31,6 +31,7 @@
 #include "mainwindow/mainwindow.h"
 #include "mainwindow/system/firmwarepage.h"
 #include "mainwindow/scenes/scenepanel.h"
+#include "mainwindow/partition/partitionpage.h"
 #include "mainwindow/switching/switchingpage.h"
 #include "resources/trivaneresources.h"
 #include "tests/support/widget_click.h"
@@ -155,6 +156,20 @@ void preparePage(MainWindow *window, const QString &page, const QString &routes,
         window->Open_Subtitle_Set();
     } else if (page.startsWith(QLatin1String("transfer-"))) {
         startTransfer(window, page);
+    } else if (page == QLatin1String("splicing")) {
+        // The wall's size, positions and input come from the device (--send);
+        // entering the page reads them back. Input 2 is chosen in the list.
+        window->findChild<QPushButton *>("pushButton_SplicingControl")->click();
+        CommonlyUsed::Delay_MSec(PageSlideMs);
+        if (auto *button = window->findChild<QToolButton *>("InputSourceList_2"))
+            button->click();
+    } else if (page == QLatin1String("partition")) {
+        // The first group's mode and windows come from the device (--send).
+        window->findChild<QPushButton *>("pushButton_PartitionMode")->click();
+        CommonlyUsed::Delay_MSec(PageSlideMs);
+        window->partitionPage()->on_pushButton_Group1_clicked();
+        if (auto *button = window->findChild<QToolButton *>("toolButton_HDMI_Partition_2"))
+            button->click();
     }
 }
 } // namespace
@@ -170,7 +185,7 @@ int main(int argc, char *argv[])
     parser.addOption({"command", "Command typed into the console.", "text", "(get,sw)"});
     parser.addOption({"settle", "Milliseconds between typing and the picture (the first heartbeat "
                                 "answers 6 s after the start).", "ms", QString::number(ShotSettleMs)});
-    parser.addOption({"page", "console, switching, rename, polling, output, portstatus, edid, cec, about, subtitle or system-<sub-page button>.", "page", "console"});
+    parser.addOption({"page", "console, switching, rename, polling, output, portstatus, edid, cec, about, subtitle, splicing, partition, transfer-<view> or system-<sub-page button>.", "page", "console"});
     parser.addOption({"routes", "Routes clicked on page 0, \"input:output,...\".", "list"});
     parser.addOption({"send", "Requests sent before the picture, \"(a);(b)\".", "list"});
     parser.process(app);
