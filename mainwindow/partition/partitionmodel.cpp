@@ -197,21 +197,25 @@ QVector<QRect> windowRects(int mode, int right, int bottom)
 
 QRect labelRectA(int mode, const QRect &windowA)
 {
+    // In modes 12..15 A is a band beside the others: its letter moves to the
+    // edge it shares with them, but stays inside A so it never straddles
+    // the line between windows.
     QRect label = windowA;
     if (windowA.isEmpty())
         return label;
+    const int band = qRound(2 * fontSizeFor(mode));
     switch (mode) {
     case 12:
-        label.setLeft(windowA.right());
+        label.setLeft(qMax(windowA.left(), windowA.right() - band + 1));
         break;
     case 13:
-        label.setRight(windowA.left());
+        label.setRight(qMin(windowA.right(), windowA.left() + band - 1));
         break;
     case 14:
-        label.setTop(windowA.bottom());
+        label.setTop(qMax(windowA.top(), windowA.bottom() - band + 1));
         break;
     case 15:
-        label.setBottom(windowA.top());
+        label.setBottom(qMin(windowA.bottom(), windowA.top() + band - 1));
         break;
     default:
         break;

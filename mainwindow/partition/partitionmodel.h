@@ -36,8 +36,8 @@ double fontSizeFor(int mode);
 // and `bottom` (inclusive), windowCount(mode) of them (one for mode 0: the
 // whole tile).
 QVector<QRect> windowRects(int mode, int right, int bottom);
-// The rectangle window A's label is drawn in: its window, collapsed onto
-// one edge for modes 12..15.
+// The rectangle window A's label is centred in: its window, or for modes
+// 12..15 a strip of A along the edge it shares with the other windows.
 QRect labelRectA(int mode, const QRect &windowA);
 
 // ---- commands -----------------------------------------------------------------

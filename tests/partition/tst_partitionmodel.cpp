@@ -120,12 +120,15 @@ void tst_PartitionModel::everyModeFitsItsTile()
             }
             QCOMPARE(distinct.size(), rects.size());
             if (mode >= 12) {
-                const QRect label = labelRectA(mode, rects.at(0));
-                // Collapsed onto an edge of A that lies inside the tile, so
-                // the label is not cut by the frame.
-                QVERIFY(label.width() == 1 || label.height() == 1);
-                QVERIFY(label.left() > 0 || label.top() > 0);
-                QVERIFY(label.right() < tile.right() || label.bottom() < tile.bottom());
+                const QRect a = rects.at(0);
+                const QRect label = labelRectA(mode, a);
+                // Inside A, against the edge A shares with the others.
+                QVERIFY(a.contains(label));
+                const bool sharedEdge = mode == 12 ? label.right() == a.right() && a.right() < tile.right()
+                    : mode == 13                   ? label.left() == a.left() && a.left() > 0
+                    : mode == 14                   ? label.bottom() == a.bottom() && a.bottom() < tile.bottom()
+                                                   : label.top() == a.top() && a.top() > 0;
+                QVERIFY2(sharedEdge, qPrintable(QStringLiteral("mode %1").arg(mode)));
             }
         }
     }
