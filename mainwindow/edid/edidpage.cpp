@@ -8,6 +8,7 @@
 #include "mainwindow/mainwindow.h"
 #include "mainwindow/naming/buttontext.h"
 #include "mainwindow/naming/namestore.h"
+#include "mainwindow/naming/portbuttonnames.h"
 #include "mainwindow/switching/switchingmodel.h"
 #include "mainwindow/system/firmwarepage.h"
 #include "mainwindow/transfer/transferrunner.h"
@@ -498,11 +499,7 @@ void EdidPage::showInputName(int input)
 {
     if (input < 1 || input > m_inputs.size())
         return;
-    my_ToolButton *button = m_inputs.at(input - 1);
-    // An open editor keeps the operator's typing; the accepted name comes back.
-    if (!button->isEditing())
-        button->setText(m_names->display(NameStore::Input, input));
-    button->setToolTip(m_names->name(NameStore::Input, input));
+    PortButtonNames::show(m_inputs.at(input - 1), *m_names, NameStore::Input, input);
 }
 
 void EdidPage::onInputRenamed()
@@ -511,9 +508,7 @@ void EdidPage::onInputRenamed()
     if (!button)
         return;
     const int number = button->property(InputNumberProperty).toInt();
-    m_names->setName(
-        NameStore::Input, number, ButtonText::withoutLineBreaks(ButtonText::unescape(button->text())));
-    if (!m_names->save(NameStore::Input))
+    if (!PortButtonNames::store(*button, *m_names, NameStore::Input, number))
         qWarning() << "input names not stored (not read yet or the file is not writable)";
 }
 

@@ -6,6 +6,7 @@
 #include "mainwindow/mainwindow.h"
 #include "mainwindow/naming/buttontext.h"
 #include "mainwindow/naming/namestore.h"
+#include "mainwindow/naming/portbuttonnames.h"
 #include "mainwindow/output/outputmodel.h"
 #include "ui_outputpage.h"
 #include "widgets/customizevolumeslider.h"
@@ -475,12 +476,8 @@ void OutputPage::showOutputName(int output)
 {
     if (output < 1 || output > m_buttons.size())
         return;
-    my_ToolButton *button = m_buttons.at(output - 1);
-    // An open editor keeps the operator's typing; the accepted name comes back.
-    if (!button->isEditing())
-        button->setText(m_names->display(NameStore::Output, output));
+    PortButtonNames::show(m_buttons.at(output - 1), *m_names, NameStore::Output, output);
     const QString name = m_names->name(NameStore::Output, output);
-    button->setToolTip(name);
     if (output == m_currentOutput)
         ui->groupBox_OutputSettings->setTitle(ButtonText::escape(name));
 }
@@ -491,11 +488,10 @@ void OutputPage::onOutputRenamed()
     if (!button)
         return;
     const int number = button->property(OutputNumberProperty).toInt();
-    m_names->setName(
-        NameStore::Output, number, ButtonText::withoutLineBreaks(ButtonText::unescape(button->text())));
+    const bool stored = PortButtonNames::store(*button, *m_names, NameStore::Output, number);
     // The stored form of the name is what the button shows.
     showOutputName(number);
-    if (!m_names->save(NameStore::Output))
+    if (!stored)
         qWarning() << "output names not stored (not read yet or the file is not writable)";
 }
 

@@ -6,6 +6,7 @@
 #include "mainwindow/mainwindow.h"
 #include "mainwindow/naming/buttontext.h"
 #include "mainwindow/naming/namestore.h"
+#include "mainwindow/naming/portbuttonnames.h"
 #include "mainwindow/partition/partitionmodewidget.h"
 #include "mainwindow/partition/splitmodebutton.h"
 #include "ui_partitionpage.h"
@@ -77,7 +78,7 @@ PartitionPage::PartitionPage(MainWindow *window, NameStore *names, QWidget *pare
     });
     connect(m_names, &NameStore::nameChanged, this, [this](int kind, int number) {
         if (kind == NameStore::Input && number >= 1 && number <= m_inputs.size())
-            showInputName(m_inputs.at(number - 1), number);
+            PortButtonNames::show(m_inputs.at(number - 1), *m_names, NameStore::Input, number);
     });
 
     setPartitionMode(CommonlyUsed::deviceType);
@@ -144,13 +145,11 @@ void PartitionPage::buildInputList()
         auto *button = my_ToolButton::createPortButton(host, InputButtonPrefix + QString::number(number));
         connect(button, &QToolButton::clicked, this, &PartitionPage::onPartitionInputSourceButClicked);
         connect(button, &my_ToolButton::send_Input_signal, this, [this, button, number] {
-            m_names->setName(NameStore::Input, number,
-                ButtonText::withoutLineBreaks(ButtonText::unescape(button->text())));
-            if (!m_names->save(NameStore::Input))
+            if (!PortButtonNames::store(*button, *m_names, NameStore::Input, number))
                 qWarning() << "input names not stored (not read yet or the file is not writable)";
         });
         connect(button, &my_ToolButton::sendLineEdit, m_window, &MainWindow::Get_InputButton);
-        showInputName(button, number);
+        PortButtonNames::show(button, *m_names, NameStore::Input, number);
         button->hide();
         column->addWidget(button);
         m_inputs.append(button);
@@ -158,13 +157,6 @@ void PartitionPage::buildInputList()
     column->addStretch(1);
 }
 
-void PartitionPage::showInputName(my_ToolButton *button, int number)
-{
-    // An open editor keeps the operator's typing; the accepted name comes back.
-    if (!button->isEditing())
-        button->setText(m_names->display(NameStore::Input, number));
-    button->setToolTip(m_names->name(NameStore::Input, number));
-}
 
 void PartitionPage::registerBranches()
 {

@@ -73,7 +73,6 @@ private:
     void showGroup();
     // The group buttons' checks and the current group's four inputs.
     void showGroupInputs();
-    void showInputName(my_ToolButton *button, int number);
     // The device's answers, each for the group it names.
     void applyMode(const Partition::ModeAnswer &answer);
     void applyWindows(const Partition::WindowsAnswer &answer);

@@ -6,6 +6,7 @@
 #include "mainwindow/mainwindow.h"
 #include "mainwindow/naming/buttontext.h"
 #include "mainwindow/naming/namestore.h"
+#include "mainwindow/naming/portbuttonnames.h"
 #include "mainwindow/switching/switchingmodel.h"
 #include "ui_switchingpage.h"
 #include "widgets/my_toolbutton.h"
@@ -360,11 +361,7 @@ void SwitchingPage::showInputName(int input)
 {
     if (input < 1 || input > m_inputs.size())
         return;
-    my_ToolButton *button = m_inputs.at(input - 1);
-    // An open editor keeps the operator's typing; the accepted name comes back.
-    if (!button->isEditing())
-        button->setText(m_names->display(NameStore::Input, input));
-    button->setToolTip(m_names->name(NameStore::Input, input));
+    PortButtonNames::show(m_inputs.at(input - 1), *m_names, NameStore::Input, input);
     const QString name = m_names->name(NameStore::Input, input);
     for (SignalSwitchBut *tile : qAsConst(m_tiles)) {
         if (tile->routedInput() == input)

@@ -6,6 +6,7 @@
 #include "mainwindow/mainwindow.h"
 #include "mainwindow/naming/buttontext.h"
 #include "mainwindow/naming/namestore.h"
+#include "mainwindow/naming/portbuttonnames.h"
 #include "mainwindow/switching/switchingmodel.h"
 #include "mainwindow/wall/screenwidget.h"
 #include "ui_splicingpage.h"
@@ -236,9 +237,12 @@ void SplicingPage::registerBranches()
         const std::optional<int> input = Wall::parseSource(call.work);
         if (!input || self->m_names->name(NameStore::Input, *input).isEmpty())
             return Flow::Continue;
-        // The whole wall shows the one input.
-        for (int i = 0; i < self->m_layout.count(); ++i)
-            self->m_layout.setInput(i, *input);
+        // The wall shows the one input; a screen bound to no output is not
+        // part of it and shows nothing.
+        for (int i = 0; i < self->m_layout.count(); ++i) {
+            if (self->m_layout.screen(i).port > 0)
+                self->m_layout.setInput(i, *input);
+        }
         self->showLayout();
         return Flow::Continue;
     });
@@ -504,7 +508,7 @@ void SplicingPage::showInputList(const QString &model)
 
 void SplicingPage::showRoute(int output, int input)
 {
-    if (!m_splicingMode || input < 1 || input > Wall::MaxPorts)
+    if (input < 1 || input > Wall::MaxPorts)
         return;
     if (m_names->name(NameStore::Input, input).isEmpty())
         return;
@@ -538,11 +542,7 @@ void SplicingPage::showInputName(int input)
 {
     if (input < 1 || input > m_inputs.size())
         return;
-    my_ToolButton *button = m_inputs.at(input - 1);
-    // An open editor keeps the operator's typing; the accepted name comes back.
-    if (!button->isEditing())
-        button->setText(m_names->display(NameStore::Input, input));
-    button->setToolTip(m_names->name(NameStore::Input, input));
+    PortButtonNames::show(m_inputs.at(input - 1), *m_names, NameStore::Input, input);
 }
 
 void SplicingPage::onInputRenamed()
@@ -551,9 +551,7 @@ void SplicingPage::onInputRenamed()
     if (!button)
         return;
     const int number = button->property(InputNumberProperty).toInt();
-    m_names->setName(
-        NameStore::Input, number, ButtonText::withoutLineBreaks(ButtonText::unescape(button->text())));
-    if (!m_names->save(NameStore::Input))
+    if (!PortButtonNames::store(*button, *m_names, NameStore::Input, number))
         qWarning() << "input names not stored (not read yet or the file is not writable)";
 }
 
