@@ -12,6 +12,7 @@
 
 #include "link/transport/devicelink.h"
 #include "mainwindow/mainwindow.h"
+#include "tests/support/sim_process.h"
 
 namespace Bench {
 
@@ -44,6 +45,17 @@ inline MainWindow *openWindow(quint16 port)
     while (settle.elapsed() < SettleAfterStartMs)
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 10);
     return window;
+}
+
+// Starts the simulator with `arguments` and opens the window on it; nullptr
+// (with the reason on stderr) when either fails.
+inline MainWindow *openOnSimulator(SimProcess &sim, const QStringList &arguments)
+{
+    if (!sim.start(arguments)) {
+        std::fprintf(stderr, "simulator: %s\n", qPrintable(sim.errorText()));
+        return nullptr;
+    }
+    return openWindow(sim.tcpPort());
 }
 
 } // namespace Bench

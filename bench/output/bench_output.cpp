@@ -65,12 +65,8 @@ int main(int argc, char *argv[])
     CommonlyUsed::ver_minor = CommonlyUsed::DeviceTypeOrvexT;
 
     SimProcess sim;
-    if (!sim.start({QStringLiteral("--model"), QStringLiteral("8x16"), QStringLiteral("--type"),
-                    QStringLiteral("Orvex-T")})) {
-        std::fprintf(stderr, "simulator: %s\n", qPrintable(sim.errorText()));
-        return 1;
-    }
-    MainWindow *window = Bench::openWindow(sim.tcpPort());
+    MainWindow *window = Bench::openOnSimulator(
+        sim, {QStringLiteral("--model"), QStringLiteral("8x16"), QStringLiteral("--type"), QStringLiteral("Orvex-T")});
     if (!window)
         return 1;
     QTcpSocket raw;

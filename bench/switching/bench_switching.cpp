@@ -66,11 +66,7 @@ int main(int argc, char *argv[])
     const Bench::Session session(QtWarningMsg);
 
     SimProcess sim;
-    if (!sim.start({QStringLiteral("--model"), QStringLiteral("16x16")})) {
-        std::fprintf(stderr, "simulator: %s\n", qPrintable(sim.errorText()));
-        return 1;
-    }
-    MainWindow *window = Bench::openWindow(sim.tcpPort());
+    MainWindow *window = Bench::openOnSimulator(sim, {QStringLiteral("--model"), QStringLiteral("16x16")});
     if (!window)
         return 1;
     QTcpSocket raw;

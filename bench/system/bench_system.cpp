@@ -211,11 +211,7 @@ int main(int argc, char *argv[])
         return 1;
 
     SimProcess sim;
-    if (!sim.start({QStringLiteral("--model"), QStringLiteral("8x8")})) {
-        std::fprintf(stderr, "simulator: %s\n", qPrintable(sim.errorText()));
-        return 1;
-    }
-    MainWindow *window = Bench::openWindow(sim.tcpPort());
+    MainWindow *window = Bench::openOnSimulator(sim, {QStringLiteral("--model"), QStringLiteral("8x8")});
     if (!window)
         return 1;
     QTcpSocket raw;

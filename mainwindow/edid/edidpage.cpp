@@ -130,7 +130,7 @@ void EdidPage::buildInputButtons()
         auto *button = my_ToolButton::createPortButton(host, InputButtonPrefix + QString::number(number));
         button->setProperty(InputNumberProperty, number);
         connect(button, &QToolButton::clicked, this, &EdidPage::toolButton_EDIDHDMI_clicked);
-        connect(button, &my_ToolButton::send_Input_signal, this, &EdidPage::onInputRenamed);
+        PortButtonNames::storeInputRenames(button, m_names, number);
         connect(button, &my_ToolButton::sendLineEdit, m_window, &MainWindow::Get_InputButton);
         column->addWidget(button);
         m_inputs.append(button);
@@ -502,15 +502,6 @@ void EdidPage::showInputName(int input)
     PortButtonNames::show(m_inputs.at(input - 1), *m_names, NameStore::Input, input);
 }
 
-void EdidPage::onInputRenamed()
-{
-    const auto *button = qobject_cast<const my_ToolButton *>(sender());
-    if (!button)
-        return;
-    const int number = button->property(InputNumberProperty).toInt();
-    if (!PortButtonNames::store(*button, *m_names, NameStore::Input, number))
-        qWarning() << "input names not stored (not read yet or the file is not writable)";
-}
 
 void EdidPage::showPortStatus(const QVector<bool> &inputs)
 {

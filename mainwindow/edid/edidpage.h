@@ -98,7 +98,6 @@ private:
     void forgetInput();
 
     void showInputName(int input);
-    void onInputRenamed();
     void showPortStatus(const QVector<bool> &inputs);
     void showLinkLost();
 

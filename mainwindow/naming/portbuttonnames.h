@@ -17,4 +17,8 @@ void show(my_ToolButton *button, const NameStore &names, NameStore::Kind kind, i
 // the store; false when the store could not keep it.
 bool store(const my_ToolButton &button, NameStore &names, NameStore::Kind kind, int number);
 
+// Every name the operator accepts on `button` is stored for input `number`
+// (a warning when the store cannot keep it).
+void storeInputRenames(my_ToolButton *button, NameStore *names, int number);
+
 } // namespace PortButtonNames

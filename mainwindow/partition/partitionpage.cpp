@@ -144,10 +144,7 @@ void PartitionPage::buildInputList()
     for (int number = 1; number <= inputs; ++number) {
         auto *button = my_ToolButton::createPortButton(host, InputButtonPrefix + QString::number(number));
         connect(button, &QToolButton::clicked, this, &PartitionPage::onPartitionInputSourceButClicked);
-        connect(button, &my_ToolButton::send_Input_signal, this, [this, button, number] {
-            if (!PortButtonNames::store(*button, *m_names, NameStore::Input, number))
-                qWarning() << "input names not stored (not read yet or the file is not writable)";
-        });
+        PortButtonNames::storeInputRenames(button, m_names, number);
         connect(button, &my_ToolButton::sendLineEdit, m_window, &MainWindow::Get_InputButton);
         PortButtonNames::show(button, *m_names, NameStore::Input, number);
         button->hide();

@@ -29,7 +29,6 @@ namespace {
 constexpr int SplicingPageIndex = 3;
 const QString InputButtonPrefix = QStringLiteral("InputSourceList_");
 const QString ScreenPrefix = QStringLiteral("ScreenWidget_");
-const char InputNumberProperty[] = "inputNumber";
 
 // Models whose few inputs fit the column without scrolling.
 bool inputListFits(const QString &model)
@@ -114,9 +113,8 @@ void SplicingPage::buildInputList()
     auto *column = qobject_cast<QVBoxLayout *>(host->layout());
     for (int number = 1; number <= Wall::MaxPorts; ++number) {
         auto *button = my_ToolButton::createPortButton(host, InputButtonPrefix + QString::number(number));
-        button->setProperty(InputNumberProperty, number);
         connect(button, &QToolButton::clicked, this, &SplicingPage::onInputSourceButClicked);
-        connect(button, &my_ToolButton::send_Input_signal, this, &SplicingPage::onInputRenamed);
+        PortButtonNames::storeInputRenames(button, m_names, number);
         connect(button, &my_ToolButton::sendLineEdit, m_window, &MainWindow::Get_InputButton);
         column->addWidget(button);
         m_inputs.append(button);
@@ -545,15 +543,6 @@ void SplicingPage::showInputName(int input)
     PortButtonNames::show(m_inputs.at(input - 1), *m_names, NameStore::Input, input);
 }
 
-void SplicingPage::onInputRenamed()
-{
-    const auto *button = qobject_cast<const my_ToolButton *>(sender());
-    if (!button)
-        return;
-    const int number = button->property(InputNumberProperty).toInt();
-    if (!PortButtonNames::store(*button, *m_names, NameStore::Input, number))
-        qWarning() << "input names not stored (not read yet or the file is not writable)";
-}
 
 void SplicingPage::onNameChanged(int kind, int number)
 {

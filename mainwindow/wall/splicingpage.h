@@ -77,7 +77,6 @@ private:
     void fitWall();
     // Names of the input list and of the screens.
     void showInputName(int input);
-    void onInputRenamed();
     void onNameChanged(int kind, int number);
     void showLinkLost();
     // The wall answers that carry their group: true for the page's own.
